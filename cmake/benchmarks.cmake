@@ -1,0 +1,5 @@
+if(NOT GORV_BENCHMARKS)
+  return()
+endif()
+find_package(benchmark REQUIRED)
+add_subdirectory(benchmarks)

@@ -1,0 +1,7 @@
+if(NOT GORV_FUZZERS)
+  return()
+endif()
+if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  message(FATAL_ERROR "GORV_FUZZERS needs clang (for example CXX=clang++-19)")
+endif()
+add_subdirectory(fuzz)

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <span>
+
+#include "app/error.h"
+
+namespace gorv {
+
+// The entry point: installs the SIGPIPE handler, runs the main routine and turns its
+// outcome into the exit status (0, or 1 after the "error: " line).
+int entry(int argc, char** argv);
+
+// The main routine: command line, terminal session, render state, threads, teardown.
+[[nodiscard]] Status main_routine(std::span<char* const> arguments);
+
+}  // namespace gorv

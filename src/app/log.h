@@ -1,0 +1,25 @@
+#pragma once
+
+#include <initializer_list>
+#include <mutex>
+#include <string_view>
+
+#include "app/error.h"
+
+namespace gorv {
+
+// The process-wide log lock: re-entrant, held while one line goes to standard error,
+// so that lines from different threads never interleave. Take it last, for one line.
+std::recursive_mutex& log_lock();
+
+// Writes the pieces to standard error as one line, in order, under the log lock. The
+// caller supplies the line feed. Failed writes are ignored; the line may then be short.
+void log_pieces(std::initializer_list<std::string_view> pieces);
+
+// Writes "level(scope): message" and a line feed, for example "info(gorv): DEBUG MODE".
+void log_line(std::string_view level, std::string_view scope, std::string_view message);
+
+// Writes "error: " + the error's name + a line feed.
+void report_error(Error error);
+
+}  // namespace gorv

@@ -1,0 +1,1 @@
+// The command model and this program's command tree.

@@ -1,0 +1,52 @@
+#include "render/render_state.h"
+
+namespace gorv {
+namespace {
+
+// Positions k * step - 1 for k = 1, 2, ... while k * step <= limit.
+Status build_gaps(std::pmr::vector<std::uint32_t>& gaps, std::uint32_t limit, std::uint32_t step) {
+    gaps.clear();
+    gaps.shrink_to_fit();
+    try {
+        gaps.reserve(limit / step);
+        for (std::uint64_t k = step; k <= limit; k += step) gaps.push_back(static_cast<std::uint32_t>(k - 1));
+    } catch (const std::bad_alloc&) {
+        gaps.clear();
+        return std::unexpected(Error::OutOfMemory);
+    }
+    return {};
+}
+
+}  // namespace
+
+Status rebuild(RenderState& state) {
+    struct Steps {
+        std::uint32_t columns;
+        std::uint32_t rows;  // 0: the rows are left as they are
+    };
+    Steps steps{};
+    switch (state.style) {
+        case Style::default_: return {};
+        case Style::columns: steps = {4, 0}; break;
+        case Style::crypto: steps = {5, 3}; break;
+        case Style::grid: steps = {2, 2}; break;
+        case Style::blocks: steps = {10, 6}; break;
+        case Style::rain: {
+            std::lock_guard guard(state.lock);
+            state.columns.clear();
+            state.columns.shrink_to_fit();
+            try {
+                state.columns.reserve(state.width);
+            } catch (const std::bad_alloc&) {
+                return std::unexpected(Error::OutOfMemory);
+            }
+            return {};
+        }
+    }
+    std::lock_guard guard(state.lock);
+    if (auto built = build_gaps(state.gap_columns, state.width, steps.columns); !built) return built;
+    if (steps.rows != 0) return build_gaps(state.gap_rows, state.height, steps.rows);
+    return {};
+}
+
+}  // namespace gorv

@@ -1,0 +1,91 @@
+#pragma once
+
+// The part of the termbox2 interface that gorv calls, with termbox2's names and
+// behaviour, implemented on ncursesw. Nothing outside src/term includes ncurses.
+// None of these functions is safe to call from two threads at once.
+
+#include <cstdint>
+
+using uintattr_t = std::uint16_t;
+
+struct tb_event {
+    std::uint8_t type;   // TB_EVENT_*
+    std::uint8_t mod;    // modifier bits of a key event
+    std::uint16_t key;   // a control key or escape sequence, when ch is 0
+    std::uint32_t ch;    // a character
+    std::int32_t w;      // new width, on a resize event
+    std::int32_t h;      // new height, on a resize event
+    std::int32_t x;
+    std::int32_t y;
+};
+
+inline constexpr std::uint8_t TB_EVENT_KEY = 1;
+inline constexpr std::uint8_t TB_EVENT_RESIZE = 2;
+inline constexpr std::uint8_t TB_EVENT_MOUSE = 3;
+
+inline constexpr uintattr_t TB_DEFAULT = 0x0000;
+inline constexpr uintattr_t TB_BLACK = 0x0001;
+inline constexpr uintattr_t TB_RED = 0x0002;
+inline constexpr uintattr_t TB_GREEN = 0x0003;
+inline constexpr uintattr_t TB_YELLOW = 0x0004;
+inline constexpr uintattr_t TB_BLUE = 0x0005;
+inline constexpr uintattr_t TB_MAGENTA = 0x0006;
+inline constexpr uintattr_t TB_CYAN = 0x0007;
+inline constexpr uintattr_t TB_WHITE = 0x0008;
+
+inline constexpr uintattr_t TB_BOLD = 0x0100;
+inline constexpr uintattr_t TB_UNDERLINE = 0x0200;
+inline constexpr uintattr_t TB_REVERSE = 0x0400;
+inline constexpr uintattr_t TB_ITALIC = 0x0800;
+inline constexpr uintattr_t TB_BLINK = 0x1000;
+inline constexpr uintattr_t TB_HI_BLACK = 0x2000;
+inline constexpr uintattr_t TB_BRIGHT = 0x4000;
+inline constexpr uintattr_t TB_DIM = 0x8000;
+
+inline constexpr int TB_OK = 0;
+inline constexpr int TB_ERR = -1;
+inline constexpr int TB_ERR_NEED_MORE = -2;
+inline constexpr int TB_ERR_INIT_ALREADY = -3;
+inline constexpr int TB_ERR_INIT_OPEN = -4;
+inline constexpr int TB_ERR_MEM = -5;
+inline constexpr int TB_ERR_NO_EVENT = -6;
+inline constexpr int TB_ERR_NO_TERM = -7;
+inline constexpr int TB_ERR_NOT_INIT = -8;
+inline constexpr int TB_ERR_OUT_OF_BOUNDS = -9;
+inline constexpr int TB_ERR_READ = -10;
+inline constexpr int TB_ERR_POLL = -14;
+
+// Opens /dev/tty and takes it over (raw input, alternate screen, hidden cursor, cleared
+// screen). Fails with a negative code, changing nothing, when there is no controlling
+// terminal or it cannot be taken over; TB_ERR_INIT_ALREADY when already initialised.
+int tb_init();
+
+// Gives the terminal back as it was found. TB_ERR_NOT_INIT when not initialised.
+int tb_shutdown();
+
+// The size in cells as of tb_init or the last resize event; TB_ERR_NOT_INIT when not
+// initialised.
+int tb_width();
+int tb_height();
+
+// Fills the back buffer with blank cells in the default colours.
+int tb_clear();
+
+// Sets one cell of the back buffer; TB_ERR_OUT_OF_BOUNDS outside it, drawing nothing.
+int tb_set_cell(int x, int y, std::uint32_t ch, uintattr_t fg, uintattr_t bg);
+
+// Brings the terminal up to date with the back buffer, writing only what changed.
+int tb_present();
+
+// Zeroes *ev, then waits up to timeout_ms for input or a resize. TB_OK with a key or
+// resize event, TB_ERR_NO_EVENT (type 0) when nothing came in time.
+int tb_peek_event(tb_event* ev, int timeout_ms);
+
+// The descriptors tb_peek_event waits on: terminal input, and one that becomes readable
+// on a resize.
+int tb_get_fds(int* ttyfd, int* resizefd);
+
+// Decodes the first UTF-8 character of a zero-terminated string into *out; returns its
+// length (1 to 6), 0 for an empty string, or minus the bytes read when a zero byte ends
+// the character early (then *out is unchanged).
+int tb_utf8_char_to_unicode(std::uint32_t* out, const char* c);
