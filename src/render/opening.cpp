@@ -1,0 +1,7 @@
+#include "render/opening.h"
+
+namespace gorv {
+
+Status show_opening(RenderState&) { return {}; }
+
+}  // namespace gorv
