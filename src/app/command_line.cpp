@@ -9,6 +9,8 @@ Result<CommandLine> CommandLineStage::read_command_line(std::span<char* const>) 
     return CommandLine{};
 }
 
-Status CommandLineStage::end_command_line() { return {}; }
+Status CommandLineStage::end_command_line() {
+    return {};
+}
 
 }  // namespace gorv

@@ -16,7 +16,7 @@ struct CommandLine {
 // The command-line stage: owns the standard-output writer and the command tree from
 // read_command_line until end_command_line (or its destruction on an error path).
 class CommandLineStage {
-public:
+  public:
     CommandLineStage();
     ~CommandLineStage();
     CommandLineStage(const CommandLineStage&) = delete;

@@ -3,10 +3,15 @@
 #include <csignal>
 #include <ctime>
 
+#include "app/command_line.h"
 #include "app/log.h"
 #include "app/run_state.h"
 #include "app/session.h"
 #include "app/settings.h"
+#include "app/signals.h"
+#include "app/threads.h"
+#include "app/watcher.h"
+#include "render/frame_loop.h"
 #include "render/render_state.h"
 
 namespace gorv {
@@ -14,15 +19,17 @@ namespace {
 
 void ignore_signal(int) {}
 
-// A handler rather than SIG_IGN: a write to a closed pipe then fails with EPIPE.
+// A handler rather than SIG_IGN: a write to a closed pipe then fails with EPIPE
+// instead of ending the process.
 void install_sigpipe_handler() {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = ignore_signal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;
     (void)sigaction(SIGPIPE, &action, nullptr);
 }
 
+// Real-time milliseconds since the epoch, rounded down; 0 when the clock cannot be read.
 std::uint64_t clock_seed() {
     timespec now{};
     if (::clock_gettime(CLOCK_REALTIME, &now) != 0) return 0;
@@ -42,19 +49,28 @@ void place_settings(const Settings& settings, RunState& run, RenderState& render
     render.accents = settings.accents;
 }
 
-}  // namespace
+// Starts the watcher, then the renderer, and joins the renderer, then the watcher.
+Status run_threads(RunState& run, RenderState& render) {
+    const Result<pthread_t> watcher = start_thread(run_watcher, run, render);
+    if (!watcher) return std::unexpected(watcher.error());
+    const Result<pthread_t> renderer = start_thread(run_renderer, run, render);
+    if (!renderer) {
+        // The watcher runs until it ends the run by itself: a key, the duration, the
+        // debug delay.
+        (void)pthread_join(*watcher, nullptr);
+        return std::unexpected(renderer.error());
+    }
+    (void)pthread_join(*renderer, nullptr);
+    (void)pthread_join(*watcher, nullptr);
+    return {};
+}
 
-Status main_routine(std::span<char* const> /*arguments*/) {
-    RunState run;
-    RenderState render;
-    const Settings settings;
-    place_settings(settings, run, render);
-    render.random.reseed(render.debug ? 42 : clock_seed());
-
+// The steps between reading the command line and ending it.
+Status run_screensaver(RunState& run, RenderState& render) {
     open_session(render);
     render.running = true;
     read_terminal_size(render);
-    if (auto rebuilt = rebuild(render); !rebuilt) {
+    if (Status rebuilt = rebuild(render); !rebuilt) {
         close_session(render);
         return rebuilt;
     }
@@ -62,16 +78,39 @@ Status main_routine(std::span<char* const> /*arguments*/) {
         render.running = false;
         log_insufficient_dimensions(render);
     }
+    Status outcome;
+    if (render.running) outcome = run_threads(run, render);
     close_session(render);
-    return {};
+    return outcome;
+}
+
+}  // namespace
+
+Status main_routine(std::span<char* const> arguments) {
+    RunState run;
+    RenderState render;
+    CommandLineStage stage;
+    const Result<CommandLine> command_line = stage.read_command_line(arguments);
+    if (!command_line) return std::unexpected(command_line.error());
+    place_settings(command_line->settings, run, render);
+    render.random.reseed(render.debug ? 42 : clock_seed());
+
+    if (!command_line->answered) {
+        if (Status ran = run_screensaver(run, render); !ran) return ran;
+    }
+    return stage.end_command_line();
 }
 
 int entry(int argc, char** argv) {
     install_sigpipe_handler();
-    const Status outcome = main_routine(std::span<char* const>(argv, static_cast<std::size_t>(argc)));
-    if (outcome) return 0;
-    report_error(outcome.error());
-    return 1;
+    const Status outcome =
+        main_routine(std::span<char* const>(argv, static_cast<std::size_t>(argc)));
+    if (!outcome) {
+        report_error(outcome.error());
+        return 1;
+    }
+    if (const int signal_number = caught_signal(); signal_number != 0) return 128 + signal_number;
+    return 0;
 }
 
 }  // namespace gorv

@@ -22,4 +22,11 @@ void log_line(std::string_view level, std::string_view scope, std::string_view m
 // Writes "error: " + the error's name + a line feed.
 void report_error(Error error);
 
+// While the terminal is taken over, lines written to standard error would land on the
+// alternate screen and vanish with it. Between these two calls whole lines are held
+// (up to a few kilobytes; beyond that they go out at once) and written, in order, on
+// release.
+void hold_log_lines();
+void release_log_lines();
+
 }  // namespace gorv

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/log.h"
+#include "app/signals.h"
 #include "app/terminal_lock.h"
 #include "term/termbox2.h"
 
@@ -15,9 +16,28 @@ void open_session(const RenderState& state) {
         return;
     }
     std::setlocale(LC_ALL, "");
-    std::lock_guard guard(terminal_lock());
-    (void)tb_init();
+    {
+        std::lock_guard guard(terminal_lock());
+        (void)tb_init();
+    }
+    hold_log_lines();
+    catch_termination_signals();
 }
+
+namespace {
+
+// Every way of giving the terminal back goes through here: the held log lines follow
+// it, and the termination signals get their default actions again.
+void give_back_terminal() {
+    {
+        std::lock_guard guard(terminal_lock());
+        (void)tb_shutdown();
+    }
+    restore_termination_signals();
+    release_log_lines();
+}
+
+}  // namespace
 
 void read_terminal_size(RenderState& state) {
     int w = 0;
@@ -34,10 +54,7 @@ void read_terminal_size(RenderState& state) {
     }
     if (!state.debug) {
         state.debug = true;
-        {
-            std::lock_guard guard(terminal_lock());
-            (void)tb_shutdown();
-        }
+        give_back_terminal();
         log_line("warning", "gorv", "Unable to read terminal size! Debug mode activated.");
     }
     state.width = debug_width;
@@ -46,14 +63,14 @@ void read_terminal_size(RenderState& state) {
 
 void close_session(const RenderState& state) {
     if (state.debug) return;
-    std::lock_guard guard(terminal_lock());
-    (void)tb_shutdown();
+    give_back_terminal();
 }
 
 void log_insufficient_dimensions(const RenderState& state) {
     const std::string width = std::to_string(state.width);
     const std::string height = std::to_string(state.height);
-    log_pieces({"warning(gorv): Insufficient terminal dimensions: W ", width, ", H ", height, "\n"});
+    log_pieces(
+        {"warning(gorv): Insufficient terminal dimensions: W ", width, ", H ", height, "\n"});
 }
 
 }  // namespace gorv

@@ -16,7 +16,14 @@ enum class Color : std::uint32_t {
     magenta = 6,
 };
 
-enum class Style : std::uint8_t { default_ = 0, columns = 1, crypto = 2, grid = 3, blocks = 4, rain = 5 };
+enum class Style : std::uint8_t {
+    default_ = 0,
+    columns = 1,
+    crypto = 2,
+    grid = 3,
+    blocks = 4,
+    rain = 5
+};
 
 enum class Mode : std::uint8_t { binary = 0, decimal = 1, hexadecimal = 2, textual = 3 };
 
