@@ -104,6 +104,54 @@ TEST_F(Run, ADurationEndsTheRunByItself) {
     EXPECT_LT(elapsed, 1.6);
 }
 
+TEST_F(Run, FramesFollowAtTheDelayOfTheStyleAndSpeed) {
+    struct Case {
+        Style style;
+        Speed speed;
+    };
+    const Case cases[] = {{Style::default_, Speed::fast},
+                          {Style::grid, Speed::normal},
+                          {Style::rain, Speed::normal},
+                          {Style::crypto, Speed::slow}};
+    for (const Case& c : cases) {
+        RunState run_state;
+        RenderState state;
+        state.style = c.style;
+        state.speed = c.speed;
+        state.bare = true;
+        state.running = true;
+        open_screen(40, 12);
+        read_terminal_size(state);
+        ASSERT_TRUE(rebuild(state));
+        auto started_watcher = start_thread(run_watcher, run_state, state);
+        auto started_renderer = start_thread(run_renderer, run_state, state);
+        ASSERT_TRUE(started_watcher && started_renderer);
+        const auto started = Clock::now();
+        ASSERT_TRUE(eventually([] { return term_test::memory_screen_presents() >= 1; }));
+        const int first = term_test::memory_screen_presents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        int presents = 0;
+        {
+            std::lock_guard terminal(terminal_lock());
+            presents = term_test::memory_screen_presents() - first;
+            term_test::memory_screen_key(' ');
+        }
+        pthread_join(*started_renderer, nullptr);
+        pthread_join(*started_watcher, nullptr);
+        {
+            std::lock_guard terminal(terminal_lock());
+            (void)tb_shutdown();
+        }
+        // A frame period is the drawing time plus the delay, so the rate can only fall
+        // short of the table's, by the drawing time and by scheduling on a busy machine.
+        const double period = frame_delay_ns(c.style, c.speed) / 1e9;
+        const double expected = 1.5 / period;
+        EXPECT_LE(presents, expected + 1.5) << static_cast<int>(c.style);
+        EXPECT_GE(presents, expected * 0.75 - 1) << static_cast<int>(c.style);
+        (void)started;
+    }
+}
+
 TEST_F(Run, ResizesRebuildTheLayoutForTheNewSize) {
     open_screen(20, 6);
     render.style = Style::columns;
