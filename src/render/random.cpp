@@ -1,8 +1,12 @@
 #include "render/random.h"
 
-#include <bit>
-
 namespace gorv {
+
+Random Random::from_state(const std::array<std::uint64_t, 4>& words) {
+    Random random;
+    random.s_ = words;
+    return random;
+}
 
 void Random::reseed(std::uint64_t seed) {
     for (std::uint64_t k = 1; k <= 4; ++k) {
@@ -11,18 +15,6 @@ void Random::reseed(std::uint64_t seed) {
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
         s_[k - 1] = z ^ (z >> 31);
     }
-}
-
-std::uint64_t Random::next() {
-    const std::uint64_t result = std::rotl(s_[0] + s_[3], 23) + s_[0];
-    const std::uint64_t t = s_[1] << 17;
-    s_[2] ^= s_[0];
-    s_[3] ^= s_[1];
-    s_[1] ^= s_[2];
-    s_[0] ^= s_[3];
-    s_[2] ^= t;
-    s_[3] = std::rotl(s_[3], 45);
-    return result;
 }
 
 void Random::fill(std::span<std::uint8_t> bytes) {
