@@ -1,17 +1,26 @@
 #include "render/render_state.h"
 
+#include <new>
+
 namespace gorv {
 namespace {
 
+// Frees the list's storage, leaving it empty.
+template <class T>
+void release(std::pmr::vector<T>& list) {
+    std::pmr::vector<T> empty(list.get_allocator());
+    list.swap(empty);
+}
+
 // Positions k * step - 1 for k = 1, 2, ... while k * step <= limit.
 Status build_gaps(std::pmr::vector<std::uint32_t>& gaps, std::uint32_t limit, std::uint32_t step) {
-    gaps.clear();
-    gaps.shrink_to_fit();
+    release(gaps);
     try {
         gaps.reserve(limit / step);
-        for (std::uint64_t k = step; k <= limit; k += step) gaps.push_back(static_cast<std::uint32_t>(k - 1));
+        for (std::uint64_t k = step; k <= limit; k += step)
+            gaps.push_back(static_cast<std::uint32_t>(k - 1));
     } catch (const std::bad_alloc&) {
-        gaps.clear();
+        release(gaps);
         return std::unexpected(Error::OutOfMemory);
     }
     return {};
@@ -26,15 +35,23 @@ Status rebuild(RenderState& state) {
     };
     Steps steps{};
     switch (state.style) {
-        case Style::default_: return {};
-        case Style::columns: steps = {4, 0}; break;
-        case Style::crypto: steps = {5, 3}; break;
-        case Style::grid: steps = {2, 2}; break;
-        case Style::blocks: steps = {10, 6}; break;
+        case Style::default_:
+            return {};
+        case Style::columns:
+            steps = {4, 0};
+            break;
+        case Style::crypto:
+            steps = {5, 3};
+            break;
+        case Style::grid:
+            steps = {2, 2};
+            break;
+        case Style::blocks:
+            steps = {10, 6};
+            break;
         case Style::rain: {
             std::lock_guard guard(state.lock);
-            state.columns.clear();
-            state.columns.shrink_to_fit();
+            release(state.columns);
             try {
                 state.columns.reserve(state.width);
             } catch (const std::bad_alloc&) {
@@ -44,7 +61,8 @@ Status rebuild(RenderState& state) {
         }
     }
     std::lock_guard guard(state.lock);
-    if (auto built = build_gaps(state.gap_columns, state.width, steps.columns); !built) return built;
+    if (Status built = build_gaps(state.gap_columns, state.width, steps.columns); !built)
+        return built;
     if (steps.rows != 0) return build_gaps(state.gap_rows, state.height, steps.rows);
     return {};
 }

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <climits>
+#include <cstdint>
+
+#include "app/error.h"
+#include "app/settings.h"
+#include "render/render_state.h"
+
+namespace gorv {
+
+// Number of glyphs of the textual mode; a textual value is an index below it.
+inline constexpr std::uint32_t glyph_count = 73;
+
+// Draws a new symbol for the state's mode with the state's colours and accents. The
+// value comes first (binary: random_bit; decimal: uniform_below 10 on 4-bit draws;
+// hexadecimal: a byte masked to 4 bits; textual: uniform_below 73 on whole bytes), then
+// one draw per accent in list order: bold, bright and dim a bit each (dim none when
+// `column_dim` is set, which makes the symbol dim), pulse a byte that reverses the
+// background when it is 254.
+[[nodiscard]] Symbol new_symbol(RenderState& state, bool column_dim);
+
+// The zero-terminated text of a symbol value in the mode: a decimal digit (binary,
+// decimal), an upper-case hexadecimal digit, or the UTF-8 glyph of the textual table.
+// The text lives in a scratch buffer of the calling thread (2 bytes for digits, 4 for
+// glyphs) and stays valid until that thread's next call. NoSpaceLeft when the text and
+// its terminator do not fit (a value of two or more digits), or for a textual value
+// outside the table.
+[[nodiscard]] Result<const char*> symbol_text(std::uint8_t value, Mode mode);
+
+// Places the first character of the text at (x, y) of the terminal's back buffer with
+// the attribute words fg and bg; a position outside the screen is not drawn. In debug
+// mode writes instead the line "info(gorv): <text>: <x>x<y> <fg>/<bg>" to standard
+// error, whole, under the log lock. Allocates nothing.
+void put_cell(bool debug, std::uint32_t x, std::uint32_t y, std::uint32_t fg, std::uint32_t bg,
+              const char* text);
+
+// A cell coordinate as the terminal layer takes it: values beyond INT_MAX (such as a
+// position below 0 that wrapped around in unsigned arithmetic) become -1, which the
+// layer refuses.
+[[nodiscard]] constexpr int cell_coordinate(std::uint32_t position) {
+    return position <= static_cast<std::uint32_t>(INT_MAX) ? static_cast<int>(position) : -1;
+}
+
+}  // namespace gorv
