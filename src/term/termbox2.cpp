@@ -1,27 +1,20 @@
 #include "term/termbox2.h"
 
+#include <algorithm>
 #include <cstring>
-#include <vector>
 
+#include "term/cell_buffers.h"
 #include "term/memory_screen.h"
+#include "term/tty_screen.h"
 
 namespace {
 
-struct Cell {
-    std::uint32_t ch = 0;
-    uintattr_t fg = 0;
-    uintattr_t bg = 0;
-};
+using term_internal::Cell;
+using term_internal::CellBuffers;
 
 enum class Backing { none, memory, tty };
 
-struct State {
-    Backing backing = Backing::none;
-    int width = 0;
-    int height = 0;
-    std::vector<Cell> back;
-    std::vector<Cell> front;
-    // memory backing
+struct MemoryQueue {
     int pending_width = -1;
     int pending_height = -1;
     std::uint32_t pending_key = 0;
@@ -29,85 +22,111 @@ struct State {
     int presents = 0;
 };
 
-State state;
+Backing backing = Backing::none;
+CellBuffers buffers;
+MemoryQueue memory;
 
-int resize_buffers(int w, int h) {
-    const auto cells = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
-    try {
-        state.back.assign(cells, Cell{});
-        state.front.assign(cells, Cell{});
-    } catch (...) {
-        return TB_ERR_MEM;
-    }
-    state.width = w;
-    state.height = h;
-    return TB_OK;
+void reset_state() {
+    backing = Backing::none;
+    buffers = CellBuffers{};
+    memory = MemoryQueue{};
 }
 
-}  // namespace
-
-int tb_init() {
-    if (state.backing != Backing::none) return TB_ERR_INIT_ALREADY;
-    // The terminal itself is taken over by the ncursesw backing.
-    return TB_ERR_INIT_OPEN;
-}
-
-int tb_shutdown() {
-    if (state.backing == Backing::none) return TB_ERR_NOT_INIT;
-    state = State{};
-    return TB_OK;
-}
-
-int tb_width() { return state.backing == Backing::none ? TB_ERR_NOT_INIT : state.width; }
-
-int tb_height() { return state.backing == Backing::none ? TB_ERR_NOT_INIT : state.height; }
-
-int tb_clear() {
-    if (state.backing == Backing::none) return TB_ERR_NOT_INIT;
-    std::fill(state.back.begin(), state.back.end(), Cell{' ', TB_DEFAULT, TB_DEFAULT});
-    return TB_OK;
-}
-
-int tb_set_cell(int x, int y, std::uint32_t ch, uintattr_t fg, uintattr_t bg) {
-    if (state.backing == Backing::none) return TB_ERR_NOT_INIT;
-    if (x < 0 || y < 0 || x >= state.width || y >= state.height) return TB_ERR_OUT_OF_BOUNDS;
-    state.back[static_cast<std::size_t>(y) * static_cast<std::size_t>(state.width) +
-               static_cast<std::size_t>(x)] = Cell{ch, fg, bg};
-    return TB_OK;
-}
-
-int tb_present() {
-    if (state.backing == Backing::none) return TB_ERR_NOT_INIT;
-    state.front = state.back;
-    ++state.presents;
-    return TB_OK;
-}
-
-int tb_peek_event(tb_event* ev, int /*timeout_ms*/) {
-    std::memset(ev, 0, sizeof *ev);
-    if (state.backing == Backing::none) return TB_ERR_NOT_INIT;
-    if (state.pending_width >= 0) {
-        const int rc = resize_buffers(state.pending_width, state.pending_height);
-        state.pending_width = state.pending_height = -1;
+int memory_peek_event(tb_event* ev) {
+    if (memory.pending_width >= 0) {
+        const int rc = term_internal::resize_cell_buffers(buffers, memory.pending_width,
+                                                          memory.pending_height);
+        memory.pending_width = memory.pending_height = -1;
         if (rc != TB_OK) return rc;
         ev->type = TB_EVENT_RESIZE;
-        ev->w = state.width;
-        ev->h = state.height;
+        ev->w = buffers.width;
+        ev->h = buffers.height;
         return TB_OK;
     }
-    if (state.key_pending) {
-        state.key_pending = false;
+    if (memory.key_pending) {
+        memory.key_pending = false;
         ev->type = TB_EVENT_KEY;
-        ev->ch = state.pending_key;
+        ev->ch = memory.pending_key;
         return TB_OK;
     }
     return TB_ERR_NO_EVENT;
 }
 
+}  // namespace
+
+int tb_init() {
+    if (backing != Backing::none) return TB_ERR_INIT_ALREADY;
+    const int rc = term_internal::tty_open(buffers);
+    if (rc != TB_OK) return rc;
+    backing = Backing::tty;
+    return TB_OK;
+}
+
+int tb_shutdown() {
+    if (backing == Backing::none) return TB_ERR_NOT_INIT;
+    if (backing == Backing::tty) term_internal::tty_close();
+    reset_state();
+    return TB_OK;
+}
+
+int tb_width() {
+    return backing == Backing::none ? TB_ERR_NOT_INIT : buffers.width;
+}
+
+int tb_height() {
+    return backing == Backing::none ? TB_ERR_NOT_INIT : buffers.height;
+}
+
+int tb_clear() {
+    if (backing == Backing::none) return TB_ERR_NOT_INIT;
+    std::fill(buffers.back.begin(), buffers.back.end(), Cell{' ', TB_DEFAULT, TB_DEFAULT});
+    return TB_OK;
+}
+
+int tb_set_cell(int x, int y, std::uint32_t ch, uintattr_t fg, uintattr_t bg) {
+    if (backing == Backing::none) return TB_ERR_NOT_INIT;
+    if (x < 0 || y < 0 || x >= buffers.width || y >= buffers.height) return TB_ERR_OUT_OF_BOUNDS;
+    buffers.back[buffers.index(x, y)] = Cell{ch, fg, bg};
+    return TB_OK;
+}
+
+int tb_present() {
+    switch (backing) {
+        case Backing::none:
+            return TB_ERR_NOT_INIT;
+        case Backing::memory:
+            buffers.front = buffers.back;
+            ++memory.presents;
+            return TB_OK;
+        case Backing::tty:
+            return term_internal::tty_present(buffers);
+    }
+    return TB_ERR;
+}
+
+int tb_peek_event(tb_event* ev, int timeout_ms) {
+    if (ev == nullptr) return TB_ERR;
+    std::memset(ev, 0, sizeof *ev);
+    switch (backing) {
+        case Backing::none:
+            return TB_ERR_NOT_INIT;
+        case Backing::memory:
+            return memory_peek_event(ev);
+        case Backing::tty:
+            return term_internal::tty_peek_event(buffers, ev, timeout_ms);
+    }
+    return TB_ERR;
+}
+
 int tb_get_fds(int* ttyfd, int* resizefd) {
-    if (state.backing == Backing::none) return TB_ERR_NOT_INIT;
-    *ttyfd = -1;
-    *resizefd = -1;
+    if (backing == Backing::none) return TB_ERR_NOT_INIT;
+    if (ttyfd == nullptr || resizefd == nullptr) return TB_ERR;
+    if (backing == Backing::tty) {
+        term_internal::tty_fds(ttyfd, resizefd);
+    } else {
+        *ttyfd = -1;
+        *resizefd = -1;
+    }
     return TB_OK;
 }
 
@@ -116,11 +135,22 @@ int tb_utf8_char_to_unicode(std::uint32_t* out, const char* c) {
     if (first == 0) return 0;
     int length = 1;
     std::uint32_t mask = 0x7F;
-    if (first >= 0xFC) { length = 6; mask = 0x01; }
-    else if (first >= 0xF8) { length = 5; mask = 0x03; }
-    else if (first >= 0xF0) { length = 4; mask = 0x07; }
-    else if (first >= 0xE0) { length = 3; mask = 0x0F; }
-    else if (first >= 0xC0) { length = 2; mask = 0x1F; }
+    if (first >= 0xFC) {
+        length = 6;
+        mask = 0x01;
+    } else if (first >= 0xF8) {
+        length = 5;
+        mask = 0x03;
+    } else if (first >= 0xF0) {
+        length = 4;
+        mask = 0x07;
+    } else if (first >= 0xE0) {
+        length = 3;
+        mask = 0x0F;
+    } else if (first >= 0xC0) {
+        length = 2;
+        mask = 0x1F;
+    }
     std::uint32_t result = first & mask;
     for (int i = 1; i < length; ++i) {
         const auto byte = static_cast<unsigned char>(c[i]);
@@ -134,30 +164,33 @@ int tb_utf8_char_to_unicode(std::uint32_t* out, const char* c) {
 namespace term_test {
 
 int memory_screen_open(int w, int h) {
-    if (state.backing != Backing::none) return TB_ERR_INIT_ALREADY;
-    const int rc = resize_buffers(w, h);
+    if (backing != Backing::none) return TB_ERR_INIT_ALREADY;
+    const int rc = term_internal::resize_cell_buffers(buffers, w, h);
     if (rc != TB_OK) return rc;
-    state.backing = Backing::memory;
+    backing = Backing::memory;
     return TB_OK;
 }
 
 MemoryCell memory_screen_cell(int x, int y) {
-    if (x < 0 || y < 0 || x >= state.width || y >= state.height) return {};
-    const Cell& cell = state.front[static_cast<std::size_t>(y) * static_cast<std::size_t>(state.width) +
-                                   static_cast<std::size_t>(x)];
+    if (backing != Backing::memory || x < 0 || y < 0 || x >= buffers.width || y >= buffers.height) {
+        return {};
+    }
+    const Cell& cell = buffers.front[buffers.index(x, y)];
     return {cell.ch, cell.fg, cell.bg};
 }
 
 void memory_screen_resize(int w, int h) {
-    state.pending_width = w;
-    state.pending_height = h;
+    memory.pending_width = w;
+    memory.pending_height = h;
 }
 
 void memory_screen_key(std::uint32_t ch) {
-    state.key_pending = true;
-    state.pending_key = ch;
+    memory.key_pending = true;
+    memory.pending_key = ch;
 }
 
-int memory_screen_presents() { return state.presents; }
+int memory_screen_presents() {
+    return memory.presents;
+}
 
 }  // namespace term_test

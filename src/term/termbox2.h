@@ -9,12 +9,12 @@
 using uintattr_t = std::uint16_t;
 
 struct tb_event {
-    std::uint8_t type;   // TB_EVENT_*
-    std::uint8_t mod;    // modifier bits of a key event
-    std::uint16_t key;   // a control key or escape sequence, when ch is 0
-    std::uint32_t ch;    // a character
-    std::int32_t w;      // new width, on a resize event
-    std::int32_t h;      // new height, on a resize event
+    std::uint8_t type;  // TB_EVENT_*
+    std::uint8_t mod;   // modifier bits of a key event
+    std::uint16_t key;  // a control key or escape sequence, when ch is 0
+    std::uint32_t ch;   // a character
+    std::int32_t w;     // new width, on a resize event
+    std::int32_t h;     // new height, on a resize event
     std::int32_t x;
     std::int32_t y;
 };
