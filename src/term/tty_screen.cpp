@@ -21,9 +21,11 @@
 
 #include "term/cell_style.h"
 
-// ncurses last: its macros (OK, ERR, ...) must not reach the headers above.
+// ncurses last: its macros (OK, ERR, and one per terminal capability in term.h) must not
+// reach the headers above.
 #define NCURSES_NOMACROS
 #include <curses.h>
+#include <term.h>
 
 namespace term_internal {
 
@@ -107,11 +109,30 @@ int switch_to_utf8(Tty& t) {
     return TB_OK;
 }
 
+FILE* capability_stream = nullptr;
+
+int put_capability_byte(int byte) {
+    return std::fputc(byte, capability_stream);
+}
+
+// Sends the capability `name` of the current terminal description to `stream`.
+void send_capability(const char* name, FILE* stream) {
+    const char* text = tigetstr(name);
+    if (text == nullptr || text == reinterpret_cast<char*>(-1)) return;
+    capability_stream = stream;
+    tputs(text, 1, put_capability_byte);
+    std::fflush(stream);
+}
+
 // Undoes whatever of tty_open's work `t` records, in reverse order.
 void release(Tty& t) {
     if (t.screen != nullptr) {
         curs_set(1);
         endwin();
+        // endwin sends these only when it believes them needed; the normal screen gets
+        // plain attributes and default colours whatever it believes.
+        send_capability("sgr0", t.out);
+        send_capability("op", t.out);
         delscreen(t.screen);
         t.screen = nullptr;
     }
@@ -139,6 +160,41 @@ void release(Tty& t) {
     if (t.ctype_switched) {
         std::setlocale(LC_CTYPE, t.saved_ctype.c_str());
         t.ctype_switched = false;
+    }
+}
+
+// Whether `term` names a terminal description with cursor addressing, found without
+// writing anything or changing the terminal (newterm would, and endwin would again).
+bool usable_terminal(const char* term, int fd) {
+    int status = 0;
+    if (setupterm(term, fd, &status) != OK) return false;
+    const char* addressing = tigetstr("cup");
+    const bool usable = addressing != nullptr && addressing != reinterpret_cast<char*>(-1);
+    del_curterm(cur_term);
+    return usable;
+}
+
+// Escape sequences that terminals send whatever their description says, for the keys
+// that a description does not already bind.
+void add_common_keys() {
+    struct Binding {
+        const char* sequence;
+        int code;
+    };
+    static constexpr Binding bindings[] = {
+        {"\x1b[A", KEY_UP},   {"\x1b[B", KEY_DOWN}, {"\x1b[C", KEY_RIGHT},  {"\x1b[D", KEY_LEFT},
+        {"\x1bOA", KEY_UP},   {"\x1bOB", KEY_DOWN}, {"\x1bOC", KEY_RIGHT},  {"\x1bOD", KEY_LEFT},
+        {"\x1b[H", KEY_HOME}, {"\x1b[F", KEY_END},  {"\x1bOH", KEY_HOME},   {"\x1bOF", KEY_END},
+        {"\x1b[2~", KEY_IC},  {"\x1b[3~", KEY_DC},  {"\x1b[5~", KEY_PPAGE}, {"\x1b[6~", KEY_NPAGE},
+    };
+    for (const Binding& binding : bindings) {
+        if (key_defined(binding.sequence) == 0) define_key(binding.sequence, binding.code);
+    }
+    // A one-byte key string (Backspace as DEL or ^H) stays the control key it is.
+    const char* backspace = tigetstr("kbs");
+    if (backspace != nullptr && backspace != reinterpret_cast<char*>(-1) &&
+        std::strlen(backspace) == 1) {
+        define_key(backspace, 0);
     }
 }
 
@@ -172,12 +228,12 @@ void take_over_screen() {
     nonl();
     intrflush(stdscr, FALSE);
     keypad(stdscr, TRUE);
-    meta(stdscr, TRUE);
     nodelay(stdscr, TRUE);
     typeahead(-1);
     leaveok(stdscr, TRUE);
     scrollok(stdscr, FALSE);
     set_escdelay(escape_delay_ms);
+    add_common_keys();
     curs_set(0);
 }
 
@@ -287,6 +343,10 @@ int tty_open(CellBuffers& buffers) {
         release(t);
         return TB_ERR_NO_TERM;
     }
+    if (!usable_terminal(term, t.fd)) {
+        release(t);
+        return TB_ERR_NO_TERM;
+    }
     int rc = switch_to_utf8(t);
     if (rc != TB_OK) {
         release(t);
@@ -326,12 +386,6 @@ int tty_open(CellBuffers& buffers) {
     use_tioctl(TRUE);
     t.screen = start_ncurses(term, t.out, t.in);
     if (t.screen == nullptr) {
-        release(t);
-        return TB_ERR_NO_TERM;
-    }
-    // Without cursor addressing (a dumb or hard-copy terminal) there is no cell screen.
-    const char* cursor_address = tigetstr("cup");
-    if (cursor_address == nullptr || cursor_address == reinterpret_cast<char*>(-1)) {
         release(t);
         return TB_ERR_NO_TERM;
     }

@@ -1,0 +1,523 @@
+// tb_init and friends on a real terminal device: each test runs the layer in a child
+// process that is the session leader of a new pseudo-terminal (or of none), with its
+// standard streams on files, and plays the terminal's other side from the parent.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <langinfo.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "term/termbox2.h"
+
+namespace {
+
+constexpr int report_timeout_ms = 10000;
+
+std::string read_file(int fd) {
+    std::string text;
+    char buffer[512];
+    lseek(fd, 0, SEEK_SET);
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text;
+}
+
+int temporary_file() {
+    char name[] = "/tmp/gorv-tty-test-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd >= 0) unlink(name);
+    return fd;
+}
+
+class Child {
+  public:
+    using Body = std::function<int(Child&)>;
+
+    Child() = default;
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+    ~Child() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        for (int fd : {master_, report_read_, out_, err_}) {
+            if (fd >= 0) close(fd);
+        }
+    }
+
+    // Starts body in the child, on a new 30 x 8 pseudo-terminal when with_terminal, with
+    // TERM set to term (unset when nullptr) and the "C" locale in force.
+    bool start(bool with_terminal, const char* term, const Body& body) {
+        out_ = temporary_file();
+        err_ = temporary_file();
+        int report[2];
+        if (out_ < 0 || err_ < 0 || pipe2(report, O_CLOEXEC) != 0) return false;
+        report_read_ = report[0];
+        char slave_name[128] = {};
+        if (with_terminal) {
+            master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+            if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0 ||
+                ptsname_r(master_, slave_name, sizeof slave_name) != 0) {
+                return false;
+            }
+            resize(30, 8);
+        }
+        pid_ = fork();
+        if (pid_ < 0) return false;
+        if (pid_ == 0) {
+            close(report[0]);
+            report_write_ = report[1];
+            setsid();
+            if (with_terminal) {
+                const int slave = open(slave_name, O_RDWR);
+                if (slave < 0 || ioctl(slave, TIOCSCTTY, 0) != 0) _exit(90);
+            }
+            const int null_fd = open("/dev/null", O_RDONLY);
+            if (null_fd < 0 || dup2(null_fd, 0) < 0 || dup2(out_, 1) < 0 || dup2(err_, 2) < 0) {
+                _exit(91);
+            }
+            if (term != nullptr) {
+                setenv("TERM", term, 1);
+            } else {
+                unsetenv("TERM");
+            }
+            std::setlocale(LC_ALL, "C");
+            _exit(body(*this));
+        }
+        close(report[1]);
+        return true;
+    }
+
+    // Child side: one line for the parent.
+    void report(const std::string& line) const {
+        const std::string text = line + "\n";
+        if (write(report_write_, text.data(), text.size()) < 0) _exit(92);
+    }
+
+    // The next reported line, or "" after report_timeout_ms or when the child is gone.
+    std::string next_report() {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(report_timeout_ms);
+        for (;;) {
+            const std::size_t end = reports_.find('\n');
+            if (end != std::string::npos) {
+                std::string line = reports_.substr(0, end);
+                reports_.erase(0, end + 1);
+                return line;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0 || !pump(static_cast<int>(left.count()))) return "";
+        }
+    }
+
+    // Everything the child wrote to the terminal since the last call.
+    std::string terminal_output() {
+        while (pump(0)) {
+        }
+        std::string text;
+        text.swap(output_);
+        return text;
+    }
+
+    void type(const std::string& bytes) const {
+        ASSERT_EQ(write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+
+    void resize(int w, int h) const {
+        winsize ws{};
+        ws.ws_col = static_cast<unsigned short>(w);
+        ws.ws_row = static_cast<unsigned short>(h);
+        ioctl(master_, TIOCSWINSZ, &ws);
+    }
+
+    // The child's exit status, or -1 when it had to be killed.
+    int finish() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < deadline) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = -1;
+                while (pump(0)) {
+                }
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            pump(20);
+        }
+        return -1;
+    }
+
+    std::string standard_output() const { return read_file(out_); }
+    std::string standard_error() const { return read_file(err_); }
+
+  private:
+    // Moves what the child wrote into output_ and reports_; false when nothing came.
+    bool pump(int timeout_ms) {
+        pollfd fds[2] = {{report_read_, POLLIN, 0}, {master_, POLLIN, 0}};
+        if (poll(fds, master_ >= 0 ? 2 : 1, timeout_ms) <= 0) return false;
+        bool got = false;
+        char buffer[4096];
+        if ((fds[0].revents & (POLLIN | POLLHUP)) != 0) {
+            const ssize_t n = read(report_read_, buffer, sizeof buffer);
+            if (n > 0) reports_.append(buffer, static_cast<std::size_t>(n));
+            got = got || n > 0;
+        }
+        if (master_ >= 0 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            const ssize_t n = read(master_, buffer, sizeof buffer);
+            if (n > 0) output_.append(buffer, static_cast<std::size_t>(n));
+            got = got || n > 0;
+        }
+        return got;
+    }
+
+    pid_t pid_ = -1;
+    int master_ = -1;
+    int report_read_ = -1;
+    int report_write_ = -1;
+    int out_ = -1;
+    int err_ = -1;
+    std::string output_;
+    std::string reports_;
+};
+
+bool same_modes(const termios& a, const termios& b) {
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+           a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0 &&
+           cfgetispeed(&a) == cfgetispeed(&b) && cfgetospeed(&a) == cfgetospeed(&b);
+}
+
+void* handler_of(int signal) {
+    struct sigaction action {};
+    sigaction(signal, nullptr, &action);
+    return reinterpret_cast<void*>(action.sa_handler);
+}
+
+// What tb_init must leave as it was, or give back at tb_shutdown.
+struct Surroundings {
+    termios modes{};
+    std::string ctype;
+    void* winch = nullptr;
+    void* interrupt = nullptr;
+    void* terminate = nullptr;
+    void* stop = nullptr;
+
+    static Surroundings now() {
+        Surroundings s;
+        const int fd = open("/dev/tty", O_RDWR | O_NOCTTY);
+        if (fd >= 0) {
+            tcgetattr(fd, &s.modes);
+            close(fd);
+        }
+        s.ctype = std::setlocale(LC_CTYPE, nullptr);
+        s.winch = handler_of(SIGWINCH);
+        s.interrupt = handler_of(SIGINT);
+        s.terminate = handler_of(SIGTERM);
+        s.stop = handler_of(SIGTSTP);
+        return s;
+    }
+
+    // "same", or the names of what differs.
+    std::string compare(const Surroundings& other) const {
+        std::string differences;
+        if (!same_modes(modes, other.modes)) differences += " modes";
+        if (ctype != other.ctype) differences += " locale:" + other.ctype;
+        if (winch != other.winch) differences += " SIGWINCH";
+        if (interrupt != other.interrupt) differences += " SIGINT";
+        if (terminate != other.terminate) differences += " SIGTERM";
+        if (stop != other.stop) differences += " SIGTSTP";
+        return differences.empty() ? "same" : differences.substr(1);
+    }
+};
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// Waits for the parent's go-ahead: any key, or a resize when `resize` is set.
+bool wait_for(bool resize) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+        tb_event ev;
+        if (tb_peek_event(&ev, 100) != TB_OK) continue;
+        if (ev.type == (resize ? TB_EVENT_RESIZE : TB_EVENT_KEY)) return true;
+    }
+    return false;
+}
+
+TEST(TtyInit, FailsQuietlyWithoutAControllingTerminal) {
+    Child child;
+    ASSERT_TRUE(child.start(false, "xterm-256color", [](Child& self) {
+        const Surroundings before = Surroundings::now();
+        self.report(std::to_string(tb_init()));
+        self.report(std::to_string(tb_width()) + " " + std::to_string(tb_shutdown()));
+        self.report(before.compare(Surroundings::now()));
+        return 0;
+    }));
+    EXPECT_EQ(child.next_report(), std::to_string(TB_ERR_INIT_OPEN));
+    EXPECT_EQ(child.next_report(),
+              std::to_string(TB_ERR_NOT_INIT) + " " + std::to_string(TB_ERR_NOT_INIT));
+    EXPECT_EQ(child.next_report(), "same");
+    EXPECT_EQ(child.finish(), 0);
+    EXPECT_EQ(child.standard_output(), "");
+    EXPECT_EQ(child.standard_error(), "");
+}
+
+TEST(TtyInit, RefusesAMissingOrUnusableTermAndChangesNothing) {
+    const char* terms[] = {nullptr, "", "no-such-terminal-type", "dumb"};
+    for (const char* term : terms) {
+        SCOPED_TRACE(term == nullptr ? "TERM unset" : term);
+        Child child;
+        ASSERT_TRUE(child.start(true, term, [](Child& self) {
+            const Surroundings before = Surroundings::now();
+            self.report(std::to_string(tb_init()));
+            self.report(before.compare(Surroundings::now()));
+            self.report(std::to_string(tb_width()));
+            return 0;
+        }));
+        EXPECT_EQ(child.next_report(), std::to_string(TB_ERR_NO_TERM));
+        EXPECT_EQ(child.next_report(), "same");
+        EXPECT_EQ(child.next_report(), std::to_string(TB_ERR_NOT_INIT));
+        EXPECT_EQ(child.finish(), 0);
+        EXPECT_EQ(child.terminal_output(), "");
+        EXPECT_EQ(child.standard_output(), "");
+        EXPECT_EQ(child.standard_error(), "");
+    }
+}
+
+TEST(TtyInit, TakesTheTerminalOverAndGivesItBackAsFound) {
+    Child child;
+    ASSERT_TRUE(child.start(true, "xterm-256color", [](Child& self) {
+        const Surroundings before = Surroundings::now();
+        self.report(std::to_string(tb_init()));
+        const Surroundings during = Surroundings::now();
+        const tcflag_t cooked = ECHO | ICANON | ISIG | IEXTEN;
+        self.report((during.modes.c_lflag & cooked) == 0 && (during.modes.c_iflag & IXON) == 0
+                        ? "raw"
+                        : "cooked");
+        self.report(nl_langinfo(CODESET));
+        self.report(during.interrupt == before.interrupt && during.terminate == before.terminate &&
+                            during.stop == before.stop && during.winch != before.winch
+                        ? "only SIGWINCH handled"
+                        : "signals changed");
+        self.report(std::to_string(tb_width()) + "x" + std::to_string(tb_height()));
+        if (!wait_for(false)) return 2;
+        self.report(std::to_string(tb_init()));
+        self.report(std::to_string(tb_shutdown()));
+        self.report(before.compare(Surroundings::now()));
+        const int again = tb_init();
+        self.report(std::to_string(again) + " " + std::to_string(tb_shutdown()));
+        self.report(before.compare(Surroundings::now()));
+        return 0;
+    }));
+    EXPECT_EQ(child.next_report(), "0");
+    EXPECT_EQ(child.next_report(), "raw");
+    EXPECT_EQ(child.next_report(), "UTF-8");
+    EXPECT_EQ(child.next_report(), "only SIGWINCH handled");
+    EXPECT_EQ(child.next_report(), "30x8");
+    const std::string taken = child.terminal_output();
+    child.type("n");
+    EXPECT_EQ(child.next_report(), std::to_string(TB_ERR_INIT_ALREADY));
+    EXPECT_EQ(child.next_report(), "0");
+    EXPECT_EQ(child.next_report(), "same");
+    const std::string given_back = child.terminal_output();
+    EXPECT_EQ(child.next_report(), "0 0");
+    EXPECT_EQ(child.next_report(), "same");
+    EXPECT_EQ(child.finish(), 0);
+
+    EXPECT_TRUE(contains(taken, "\x1b[?1049h")) << "alternate screen";
+    EXPECT_TRUE(contains(taken, "\x1b[?25l")) << "cursor hidden";
+    EXPECT_TRUE(contains(taken, "\x1b[H\x1b[2J")) << "screen cleared";
+    // Mouse reporting stays off, and the meta mode (which shutdown would not undo) too.
+    for (const char* mode :
+         {"\x1b[?1000h", "\x1b[?1002h", "\x1b[?1003h", "\x1b[?1006h", "\x1b[?1034h"}) {
+        EXPECT_FALSE(contains(taken, mode)) << ::testing::PrintToString(mode);
+    }
+    EXPECT_TRUE(contains(given_back, "\x1b[?1049l")) << "alternate screen left";
+    EXPECT_TRUE(contains(given_back, "\x1b[?25h")) << "cursor shown";
+    const std::size_t left = given_back.find("\x1b[?1049l");
+    EXPECT_NE(given_back.find("\x1b[m", left), std::string::npos) << "attributes reset";
+    EXPECT_NE(given_back.find("\x1b[39;49m", left), std::string::npos) << "colours reset";
+    EXPECT_EQ(child.standard_output(), "");
+    EXPECT_EQ(child.standard_error(), "");
+}
+
+struct KeyCase {
+    const char* bytes;
+    std::uint32_t ch;
+    std::uint16_t key;  // 0xFFFF: any escape-sequence key (0xFF00 and above)
+};
+
+constexpr KeyCase key_cases[] = {
+    {"q", 'q', 0},         {" ", ' ', 0},
+    {"\x03", 0, 0x03},  // Ctrl-C is input, not SIGINT
+    {"\x1a", 0, 0x1A},  // Ctrl-Z is input, not SIGTSTP
+    {"\x1c", 0, 0x1C},  // Ctrl-\ is input, not SIGQUIT
+    {"\r", 0, 0x0D},       {"\x7f", 0, 0x7F},
+    {"\x1b", 0, 0x1B},  // a lone Escape, after a short wait for more
+    {"\xc3\xa9", 0xE9, 0}, {"\xef\xbe\x8a", 0xFF8A, 0},
+    {"\x1bOA", 0, 0xFFFF},  // the up arrow of xterm's keypad mode
+    {"\x1b[B", 0, 0xFFFF},  // the down arrow in cursor mode
+};
+
+TEST(TtyEvents, KeysArriveAsKeyEventsInTheCLocale) {
+    Child child;
+    ASSERT_TRUE(child.start(true, "xterm-256color", [](Child& self) {
+        if (tb_init() != TB_OK) return 1;
+        self.report("ready");
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        std::size_t keys = 0;
+        while (keys < std::size(key_cases) && std::chrono::steady_clock::now() < deadline) {
+            tb_event ev;
+            if (tb_peek_event(&ev, 100) != TB_OK || ev.type != TB_EVENT_KEY) continue;
+            self.report(std::to_string(ev.ch) + " " + std::to_string(ev.key));
+            ++keys;
+        }
+        tb_shutdown();
+        return 0;
+    }));
+    ASSERT_EQ(child.next_report(), "ready");
+    for (const KeyCase& c : key_cases) {
+        child.type(c.bytes);
+        const std::string got = child.next_report();
+        SCOPED_TRACE(got);
+        unsigned long ch = 0;
+        unsigned long key = 0;
+        ASSERT_EQ(std::sscanf(got.c_str(), "%lu %lu", &ch, &key), 2);
+        EXPECT_EQ(ch, c.ch);
+        if (c.key == 0xFFFF) {
+            EXPECT_GE(key, 0xFF00u);
+        } else {
+            EXPECT_EQ(key, c.key);
+        }
+    }
+    EXPECT_EQ(child.finish(), 0);
+}
+
+TEST(TtyEvents, ResizeAndInputWakeTheirDescriptors) {
+    Child child;
+    ASSERT_TRUE(child.start(true, "xterm-256color", [](Child& self) {
+        if (tb_init() != TB_OK) return 1;
+        int fds[2] = {-1, -1};
+        if (tb_get_fds(&fds[0], &fds[1]) != TB_OK) return 2;
+        self.report("ready");
+        for (int round = 0; round < 2; ++round) {
+            pollfd waits[2] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}};
+            int ready = 0;
+            do {
+                ready = poll(waits, 2, report_timeout_ms);
+            } while (ready < 0 && errno == EINTR);
+            if (ready <= 0) return 3;
+            self.report((waits[1].revents & POLLIN) != 0 ? "resizefd" : "ttyfd");
+            tb_event ev;
+            const int rc = tb_peek_event(&ev, 0);
+            self.report(std::to_string(rc) + " " + std::to_string(ev.type) + " " +
+                        std::to_string(ev.w) + "x" + std::to_string(ev.h) + " " +
+                        std::to_string(tb_width()) + "x" + std::to_string(tb_height()) + " " +
+                        std::to_string(ev.ch));
+            self.report(std::to_string(tb_set_cell(49, 11, '#', 0, 0)) + " " +
+                        std::to_string(tb_set_cell(50, 0, '#', 0, 0)));
+        }
+        tb_event ev;
+        const int rc = tb_peek_event(&ev, 0);
+        self.report(std::to_string(rc) + " " + std::to_string(ev.type));
+        tb_shutdown();
+        return 0;
+    }));
+    ASSERT_EQ(child.next_report(), "ready");
+    child.resize(50, 12);
+    EXPECT_EQ(child.next_report(), "resizefd");
+    EXPECT_EQ(child.next_report(), "0 2 50x12 50x12 0");
+    EXPECT_EQ(child.next_report(), "0 " + std::to_string(TB_ERR_OUT_OF_BOUNDS));
+    child.type("x");
+    EXPECT_EQ(child.next_report(), "ttyfd");
+    EXPECT_EQ(child.next_report(), "0 1 0x0 50x12 120");
+    EXPECT_EQ(child.next_report(), "0 " + std::to_string(TB_ERR_OUT_OF_BOUNDS));
+    EXPECT_EQ(child.next_report(), std::to_string(TB_ERR_NO_EVENT) + " 0");
+    EXPECT_EQ(child.finish(), 0);
+}
+
+// Row y of the test pattern, w cells wide: no two neighbours alike.
+std::string pattern_row(int y, int w) {
+    std::string row;
+    for (int x = 0; x < w; ++x)
+        row += static_cast<char>('a' + (x * 7 + y * 3) % 26);
+    return row;
+}
+
+void draw_pattern() {
+    for (int y = 0; y < tb_height(); ++y) {
+        const std::string row = pattern_row(y, tb_width());
+        for (int x = 0; x < tb_width(); ++x) {
+            tb_set_cell(x, y, static_cast<unsigned char>(row[static_cast<std::size_t>(x)]), 0, 0);
+        }
+    }
+}
+
+TEST(TtyPresent, WritesOnlyChangedCellsAndEverythingAfterAResize) {
+    Child child;
+    ASSERT_TRUE(child.start(true, "xterm-256color", [](Child& self) {
+        if (tb_init() != TB_OK) return 1;
+        draw_pattern();
+        self.report(std::to_string(tb_present()));
+        if (!wait_for(false)) return 2;
+        tb_set_cell(3, 2, 'Z', 0, 0);
+        self.report(std::to_string(tb_present()));
+        if (!wait_for(false)) return 2;
+        self.report(std::to_string(tb_present()));
+        if (!wait_for(false)) return 2;
+        tb_set_cell(0, 0, 0xFF8A, 0, 0);
+        tb_set_cell(1, 0, 0x250C, 0, 0);
+        self.report(std::to_string(tb_present()));
+        if (!wait_for(true)) return 2;
+        draw_pattern();
+        self.report(std::to_string(tb_present()));
+        tb_shutdown();
+        return 0;
+    }));
+    // The bottom row may be written in two pieces, to fill its last cell without scrolling.
+    ASSERT_EQ(child.next_report(), "0");
+    const std::string first = child.terminal_output();
+    for (int y = 0; y < 8; ++y) {
+        EXPECT_TRUE(contains(first, pattern_row(y, 29))) << y;
+    }
+
+    child.type("n");
+    ASSERT_EQ(child.next_report(), "0");
+    const std::string one_cell = child.terminal_output();
+    EXPECT_TRUE(contains(one_cell, "Z"));
+    EXPECT_LT(one_cell.size(), 16u) << one_cell;
+
+    child.type("n");
+    ASSERT_EQ(child.next_report(), "0");
+    EXPECT_EQ(child.terminal_output(), "");
+
+    child.type("n");
+    ASSERT_EQ(child.next_report(), "0");
+    EXPECT_TRUE(contains(child.terminal_output(), "\xef\xbe\x8a\xe2\x94\x8c"))
+        << "U+FF8A and U+250C as UTF-8 in the C locale";
+
+    child.resize(40, 6);
+    ASSERT_EQ(child.next_report(), "0");
+    const std::string redrawn = child.terminal_output();
+    for (int y = 0; y < 6; ++y) {
+        EXPECT_TRUE(contains(redrawn, pattern_row(y, 39))) << y;
+    }
+    EXPECT_EQ(child.finish(), 0);
+}
+
+}  // namespace
