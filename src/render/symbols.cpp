@@ -82,46 +82,6 @@ std::string_view decimal(char* buffer, std::size_t size, std::uint32_t value) {
 
 }  // namespace
 
-Symbol new_symbol(RenderState& state, bool column_dim) {
-    Random& random = state.random;
-    Symbol symbol;
-    switch (state.mode) {
-        case Mode::binary:
-            symbol.value = static_cast<std::uint8_t>(random_bit(random));
-            break;
-        case Mode::decimal:
-            symbol.value = static_cast<std::uint8_t>(uniform_below(random, 10, DrawWidth::bits4));
-            break;
-        case Mode::hexadecimal:
-            symbol.value = static_cast<std::uint8_t>(random_byte(random) & 0xFu);
-            break;
-        case Mode::textual:
-            symbol.value =
-                static_cast<std::uint8_t>(uniform_below(random, glyph_count, DrawWidth::byte));
-            break;
-    }
-    symbol.fg = state.fg;
-    symbol.bg = state.bg;
-    if (!state.accents) return symbol;
-    for (const Accent accent : *state.accents) {
-        switch (accent) {
-            case Accent::bold:
-                if (random_bit(random) == 1) symbol.fg |= TB_BOLD;
-                break;
-            case Accent::bright:
-                if (random_bit(random) == 1) symbol.fg |= TB_BRIGHT;
-                break;
-            case Accent::dim:
-                if (column_dim || random_bit(random) == 1) symbol.fg |= TB_DIM;
-                break;
-            case Accent::pulse:
-                if (random_byte(random) == 254) symbol.bg |= TB_REVERSE;
-                break;
-        }
-    }
-    return symbol;
-}
-
 Result<const char*> symbol_text(std::uint8_t value, Mode mode) {
     switch (mode) {
         case Mode::binary:

@@ -5,7 +5,9 @@
 
 #include "app/error.h"
 #include "app/settings.h"
+#include "render/random.h"
 #include "render/render_state.h"
+#include "term/termbox2.h"
 
 namespace gorv {
 
@@ -40,6 +42,48 @@ void put_cell(bool debug, std::uint32_t x, std::uint32_t y, std::uint32_t fg, st
 // layer refuses.
 [[nodiscard]] constexpr int cell_coordinate(std::uint32_t position) {
     return position <= static_cast<std::uint32_t>(INT_MAX) ? static_cast<int>(position) : -1;
+}
+
+// Defined here so that the frame loops inline it: returned through registers, the
+// record's value byte makes a store and a wider reload that stalls on every cell.
+inline Symbol new_symbol(RenderState& state, bool column_dim) {
+    Random& random = state.random;
+    std::uint32_t value = 0;
+    switch (state.mode) {
+        case Mode::binary:
+            value = random_bit(random);
+            break;
+        case Mode::decimal:
+            value = uniform_below(random, 10, DrawWidth::bits4);
+            break;
+        case Mode::hexadecimal:
+            value = random_byte(random) & 0xFu;
+            break;
+        case Mode::textual:
+            value = uniform_below(random, glyph_count, DrawWidth::byte);
+            break;
+    }
+    std::uint32_t fg = state.fg;
+    std::uint32_t bg = state.bg;
+    if (state.accents) {
+        for (const Accent accent : *state.accents) {
+            switch (accent) {
+                case Accent::bold:
+                    if (random_bit(random) == 1) fg |= TB_BOLD;
+                    break;
+                case Accent::bright:
+                    if (random_bit(random) == 1) fg |= TB_BRIGHT;
+                    break;
+                case Accent::dim:
+                    if (column_dim || random_bit(random) == 1) fg |= TB_DIM;
+                    break;
+                case Accent::pulse:
+                    if (random_byte(random) == 254) bg |= TB_REVERSE;
+                    break;
+            }
+        }
+    }
+    return Symbol{bg, fg, static_cast<std::uint8_t>(value)};
 }
 
 }  // namespace gorv
