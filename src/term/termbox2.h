@@ -57,10 +57,15 @@ inline constexpr int TB_ERR_POLL = -14;
 
 // Opens /dev/tty and takes it over (raw input, alternate screen, hidden cursor, cleared
 // screen). Fails with a negative code, changing nothing, when there is no controlling
-// terminal or it cannot be taken over; TB_ERR_INIT_ALREADY when already initialised.
+// terminal (TB_ERR_INIT_OPEN) or TERM is missing or names no full-screen terminal
+// (TB_ERR_NO_TERM); TB_ERR_INIT_ALREADY when already initialised. Characters go out as
+// UTF-8 whatever the locale: while initialised, the character type of the locale is a
+// UTF-8 one. Never prints, never exits, and installs no handler but one for SIGWINCH.
 int tb_init();
 
-// Gives the terminal back as it was found. TB_ERR_NOT_INIT when not initialised.
+// Gives the terminal back as it was found (attributes reset, cursor shown, alternate
+// screen left, terminal modes, locale and SIGWINCH handling restored). TB_ERR_NOT_INIT
+// when not initialised.
 int tb_shutdown();
 
 // The size in cells as of tb_init or the last resize event; TB_ERR_NOT_INIT when not
@@ -72,17 +77,24 @@ int tb_height();
 int tb_clear();
 
 // Sets one cell of the back buffer; TB_ERR_OUT_OF_BOUNDS outside it, drawing nothing.
+// On a terminal, a character that does not fill exactly one column (a control, combining
+// or wide character) shows as U+FFFD, and 0 as a blank.
 int tb_set_cell(int x, int y, std::uint32_t ch, uintattr_t fg, uintattr_t bg);
 
 // Brings the terminal up to date with the back buffer, writing only what changed.
 int tb_present();
 
-// Zeroes *ev, then waits up to timeout_ms for input or a resize. TB_OK with a key or
-// resize event, TB_ERR_NO_EVENT (type 0) when nothing came in time.
+// Zeroes *ev, then waits up to timeout_ms (0: no wait; negative: no limit) for input or
+// a resize. TB_OK with a resize event (the buffers have taken the new size w x h, and the
+// next tb_present redraws everything) or a key event: ch holds a character, or key a
+// control character (0x00 to 0x1F, 0x7F; a lone Escape is 0x1B) or, for an escape
+// sequence such as an arrow key, a code from 0xFF00 up. TB_ERR_NO_EVENT (type 0) when
+// nothing came in time; TB_ERR_POLL or TB_ERR_READ when the terminal cannot be read.
 int tb_peek_event(tb_event* ev, int timeout_ms);
 
-// The descriptors tb_peek_event waits on: terminal input, and one that becomes readable
-// on a resize.
+// The descriptors tb_peek_event waits on, valid until tb_shutdown: terminal input, and
+// one that becomes readable on a resize (both -1 on the in-memory screen). A caller may
+// poll them without holding its terminal lock, then fetch the event with a timeout of 0.
 int tb_get_fds(int* ttyfd, int* resizefd);
 
 // Decodes the first UTF-8 character of a zero-terminated string into *out; returns its
