@@ -292,8 +292,9 @@ bool read_key(tb_event* ev) {
     tty.input_pending = true;
     if (kind == KEY_CODE_YES) {
         if (code == KEY_RESIZE) return false;  // sizes come from the resize pipe
-        // Escape sequences count down from 0xFFFF, clear of the control characters.
-        const auto offset = std::min<wint_t>(code >= KEY_MIN ? code - KEY_MIN : 0, 0xFF00);
+        // Escape sequences count down from 0xFFFF: the standard keys one code each, the
+        // keys a terminal description adds beyond them all on 0xFF00.
+        const auto offset = std::min<wint_t>(code >= KEY_MIN ? code - KEY_MIN : 0, 0xFF);
         ev->key = static_cast<std::uint16_t>(0xFFFF - offset);
     } else if (code < 0x20 || code == 0x7F) {
         ev->key = static_cast<std::uint16_t>(code);
