@@ -29,7 +29,8 @@ Status read_field(const std::pmr::vector<const Option*>& index, std::string_view
     if (option == nullptr) return {};
     if (option->value.type != kind) return std::unexpected(Error::RequestedTypeMismatch);
     const std::optional<Entry> value = get_value(option->value);
-    if (!value || entry_kind(*value) != kind) {
+    if (value && entry_kind(*value) != kind) return std::unexpected(Error::RequestedTypeMismatch);
+    if (!value) {
         if constexpr (std::is_same_v<T, bool>) {
             field = false;
             return {};

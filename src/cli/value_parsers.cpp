@@ -109,7 +109,10 @@ Result<std::uint32_t> parse_magnitude(std::string_view text, bool negative) {
 Result<Entry> convert(const Value& value, std::string_view piece) {
     if (value.parse_function != nullptr) {
         Result<Entry> parsed = value.parse_function(piece);
-        if (!parsed) return std::unexpected(Error::CannotParseArgToValue);
+        // A parse function that gives another kind than the value's is refused too.
+        if (!parsed || entry_kind(*parsed) != value.type) {
+            return std::unexpected(Error::CannotParseArgToValue);
+        }
         return parsed;
     }
     switch (value.type) {

@@ -132,6 +132,9 @@ TEST(SettingsFromCommand, Guards) {
     auto mismatch = command_with({option_of("color", ValueKind::u32, Entry{std::uint32_t{2}})});
     EXPECT_EQ(settings_from_command(*mismatch).error(), Error::RequestedTypeMismatch);
 
+    auto default_mismatch = command_with({option_of("mode", ValueKind::mode, Entry{true})});
+    EXPECT_EQ(settings_from_command(*default_mismatch).error(), Error::RequestedTypeMismatch);
+
     auto accents_mismatch =
         command_with({option_of("accents", ValueKind::color, Entry{Color::red})});
     ASSERT_TRUE(set_empty(accents_mismatch->options->front().value));

@@ -119,6 +119,14 @@ TEST(SetValue, NeverStoresMoreThanTheEntryCapacity) {
     EXPECT_EQ(value.count, entry_capacity);
 }
 
+TEST(SetValue, RefusesAParseFunctionThatGivesAnotherKind) {
+    Value value;
+    value.type = ValueKind::mode;
+    value.parse_function = [](std::string_view) -> Result<Entry> { return Entry{Color::red}; };
+    EXPECT_EQ(set_value(value, "red"), cannot_parse);
+    EXPECT_FALSE(value.is_set);
+}
+
 template <class Enum>
 struct NameRow {
     std::string_view text;
