@@ -127,7 +127,7 @@ class CommandParse {
     Status long_option(std::string_view argument);
     Status take_option_value(Option& option);
     Status set_flag(Option& option) { return set_value(option.value, "true"); }
-    Status give_empty(Option& option);
+    void give_empty(Option& option);
     Status stray(std::string_view argument);
     Status unknown_letter(char letter);
     Status finish();
@@ -200,7 +200,7 @@ Status CommandParse::short_options(std::string_view argument) {
             continue;
         }
         if (option->allow_empty) {
-            (void)give_empty(*option);
+            give_empty(*option);
             continue;
         }
         // A value-taking letter followed by another option's letter is not taken as
@@ -241,14 +241,17 @@ Status CommandParse::take_option_value(Option& option) {
         (void)cursor_.take();
         return set_value(option.value, *next);
     }
-    if (option.allow_empty) return give_empty(option);
+    if (option.allow_empty) {
+        give_empty(option);
+        return {};
+    }
+    // Without an argument the option's value cannot be obtained.
     return std::unexpected(Error::EmptyArgumentProvidedToOption);
 }
 
 // Setting an option empty when it already holds an argument is reported, not an error.
-Status CommandParse::give_empty(Option& option) {
+void CommandParse::give_empty(Option& option) {
     if (!set_empty(option.value)) already_set(option.name);
-    return {};
 }
 
 Status CommandParse::stray(std::string_view argument) {
