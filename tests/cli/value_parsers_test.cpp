@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,22 @@ struct SetValueRow {
     Status last_result;
     std::vector<Entry> entries;
 };
+
+// Names the row after its option and texts, for the test's name.
+void PrintTo(const SetValueRow& row, std::ostream* out) {
+    *out << row.option;
+    for (const std::string& text : row.texts) {
+        *out << " '";
+        for (const char c : text) {
+            if (c == ' ' || c == '\t' || c == '\0') {
+                *out << (c == ' ' ? "\\s" : c == '\t' ? "\\t" : "\\0");
+            } else {
+                *out << c;
+            }
+        }
+        *out << "'";
+    }
+}
 
 const Status ok{};
 const Status cannot_parse{std::unexpect, Error::CannotParseArgToValue};
