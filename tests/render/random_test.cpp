@@ -92,8 +92,9 @@ TEST(Random, DrawsAreOneOutputFillsOfOneOrFourBytes) {
         }
         std::array<std::uint8_t, 4> four{};
         filled.fill(four);
-        const std::uint32_t little_endian = four[0] | (four[1] << 8) | (four[2] << 16) |
-                                            (static_cast<std::uint32_t>(four[3]) << 24);
+        std::uint32_t little_endian = 0;
+        for (int b = 3; b >= 0; --b)
+            little_endian = (little_endian << 8) | four[static_cast<std::size_t>(b)];
         ASSERT_EQ(random_u32(drawn), little_endian);
     }
 }
