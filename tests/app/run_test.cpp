@@ -11,7 +11,7 @@
 #include "app/threads.h"
 #include "app/watcher.h"
 #include "render/frame_loop.h"
-#include "support/stderr_capture.h"
+#include "support/captured_fd.h"
 #include "term/memory_screen.h"
 
 namespace gorv {
@@ -176,7 +176,7 @@ TEST_F(Run, ResizesRebuildTheLayoutForTheNewSize) {
 
 TEST_F(Run, DebugModeDrawsOneFrameAndExitsAfterItsDelay) {
     render.debug = true;
-    testing::StderrCapture capture;
+    testing::CapturedFd capture;
     const auto started = Clock::now();
     start();
     join();
@@ -207,7 +207,7 @@ TEST(RunFailure, AWatcherThatFailsEndsTheRunWithItsErrorLine) {
     render.width = 12;
     render.height = 10;
     render.running = true;
-    testing::StderrCapture capture;
+    testing::CapturedFd capture;
     auto watcher = start_thread(run_watcher, run, render);
     ASSERT_TRUE(watcher);
     auto renderer = start_thread(run_renderer, run, render);

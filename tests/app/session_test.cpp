@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/stderr_capture.h"
+#include "support/captured_fd.h"
 #include "term/memory_screen.h"
 
 namespace gorv {
@@ -11,7 +11,7 @@ namespace {
 TEST(ReadTerminalSize, TakesTheSizeOfTheScreen) {
     ASSERT_EQ(term_test::memory_screen_open(3, 1), TB_OK);
     RenderState state;
-    testing::StderrCapture capture;
+    testing::CapturedFd capture;
     read_terminal_size(state);
     (void)tb_shutdown();
     capture.restore();
@@ -23,7 +23,7 @@ TEST(ReadTerminalSize, TakesTheSizeOfTheScreen) {
 
 TEST(ReadTerminalSize, FallsBackToDebugModeWhenTheSizeCannotBeRead) {
     RenderState state;
-    testing::StderrCapture capture;
+    testing::CapturedFd capture;
     read_terminal_size(state);
     capture.restore();
     EXPECT_TRUE(state.debug);
@@ -37,7 +37,7 @@ TEST(ReadTerminalSize, DebugModeAlwaysUsesTwelveByTen) {
     ASSERT_EQ(term_test::memory_screen_open(200, 60), TB_OK);
     RenderState state;
     state.debug = true;
-    testing::StderrCapture capture;
+    testing::CapturedFd capture;
     read_terminal_size(state);
     (void)tb_shutdown();
     capture.restore();
@@ -66,7 +66,7 @@ TEST(MinimumSize, RefusesBelowFourByTwoWithTheRealSize) {
         state.height = c.height;
         EXPECT_EQ(below_minimum(state), c.refused) << c.width << "x" << c.height;
         if (!c.refused) continue;
-        testing::StderrCapture capture;
+        testing::CapturedFd capture;
         log_insufficient_dimensions(state);
         capture.restore();
         EXPECT_EQ(capture.text(), c.warning);

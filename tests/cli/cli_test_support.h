@@ -11,6 +11,7 @@
 
 #include "cli/command.h"
 #include "cli/writer.h"
+#include "support/captured_fd.h"
 
 namespace gorv::testing {
 
@@ -27,45 +28,6 @@ class Arguments {
   private:
     std::vector<std::string> texts_;
     std::vector<char*> pointers_;
-};
-
-// Collects what is written to a file descriptor (standard error by default) while it
-// lives; text() stops the capture and returns the bytes.
-class CapturedFd {
-  public:
-    explicit CapturedFd(int fd = STDERR_FILENO) : fd_(fd), file_(std::tmpfile()) {
-        saved_ = ::dup(fd_);
-        ::dup2(::fileno(file_), fd_);
-    }
-    ~CapturedFd() {
-        restore();
-        std::fclose(file_);
-    }
-    CapturedFd(const CapturedFd&) = delete;
-    CapturedFd& operator=(const CapturedFd&) = delete;
-
-    std::string text() {
-        restore();
-        std::string bytes;
-        std::rewind(file_);
-        char chunk[512];
-        std::size_t got = 0;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file_)) > 0)
-            bytes.append(chunk, got);
-        return bytes;
-    }
-
-  private:
-    void restore() {
-        if (saved_ < 0) return;
-        ::dup2(saved_, fd_);
-        ::close(saved_);
-        saved_ = -1;
-    }
-
-    int fd_;
-    std::FILE* file_;
-    int saved_ = -1;
 };
 
 // A writer that accepts `budget` bytes and then fails every write; its flush fails when

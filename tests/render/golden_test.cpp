@@ -19,8 +19,8 @@
 namespace gorv {
 namespace {
 
+using gorv::testing::CapturedFd;
 using render_test::lines_of;
-using render_test::StderrCapture;
 
 struct Named {
     const char* name;
@@ -55,7 +55,7 @@ std::string debug_frame(Style style, Mode mode, const std::optional<std::vector<
     state.accents = accents;
     state.random.reseed(42);
     EXPECT_TRUE(rebuild(state).has_value());
-    StderrCapture capture;
+    CapturedFd capture;
     const Status drawn = style == Style::rain ? rain_frame(state) : static_frame(state);
     capture.restore();
     EXPECT_TRUE(drawn.has_value());

@@ -15,9 +15,9 @@
 namespace gorv {
 namespace {
 
+using gorv::testing::CapturedFd;
 using render_test::lines_of;
 using render_test::MemoryScreen;
-using render_test::StderrCapture;
 
 struct Glyph {
     char32_t ch;
@@ -120,7 +120,7 @@ TEST(Opening, DebugStepLogsTheWrappedPosition) {
     state.width = 4;
     state.height = 2;
     state.random.reseed(42);
-    StderrCapture capture;
+    CapturedFd capture;
     ASSERT_TRUE(draw_opening_step(state, 0).has_value());
     ASSERT_TRUE(draw_opening_step(state, 21).has_value());
     capture.restore();

@@ -14,10 +14,10 @@
 namespace gorv {
 namespace {
 
+using gorv::testing::CapturedFd;
 using render_test::lines_of;
 using render_test::MemoryScreen;
 using render_test::Reference;
-using render_test::StderrCapture;
 
 void set_up(RenderState& state, Style style, std::uint32_t width, std::uint32_t height,
             std::uint64_t seed = 42) {
@@ -47,7 +47,7 @@ TEST(StaticFrame, BinaryDebugFrameIsOneBitPerCellColumnByColumn) {
     RenderState state;
     state.debug = true;
     set_up(state, Style::default_, 12, 10);
-    StderrCapture capture;
+    CapturedFd capture;
     ASSERT_TRUE(static_frame(state).has_value());
     capture.restore();
     Reference reference(42);
@@ -104,7 +104,7 @@ TEST(Frames, EmptyScreensDrawNothingAndMakeNoDraw) {
             RenderState state;
             state.debug = true;
             set_up(state, style, width, height);
-            StderrCapture capture;
+            CapturedFd capture;
             for (int i = 0; i < 20; ++i)
                 ASSERT_TRUE(frame(state).has_value());
             capture.restore();
@@ -125,7 +125,7 @@ TEST(RainFrame, DebugFrameOnTwoByTwoWorkedByHand) {
     RenderState state;
     state.debug = true;
     set_up(state, Style::rain, 2, 2);
-    StderrCapture capture;
+    CapturedFd capture;
     ASSERT_TRUE(rain_frame(state).has_value());
     capture.restore();
     EXPECT_EQ(capture.text(), "info(gorv): 1: 0x1 0/0\ninfo(gorv): 0: 1x1 0/0\n");
@@ -203,7 +203,7 @@ TEST(RainFrame, DebugBuildStartsInactiveAndFull) {
     RenderState state;
     state.debug = true;
     set_up(state, Style::rain, 12, 10);
-    StderrCapture capture;
+    CapturedFd capture;
     ASSERT_TRUE(rain_frame(state).has_value());
     capture.restore();
     std::size_t inactive = 0;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/captured_fd.h"
 #include "term/memory_screen.h"
 #include "term/termbox2.h"
 
@@ -52,46 +53,6 @@ struct Scripted {
     std::vector<std::uint64_t> outputs;
     std::size_t taken = 0;
     std::uint64_t next() { return outputs.at(taken++); }
-};
-
-// Standard error redirected into a temporary file for the object's lifetime.
-class StderrCapture {
-  public:
-    StderrCapture() {
-        std::fflush(stderr);
-        file_ = std::tmpfile();
-        saved_ = ::dup(STDERR_FILENO);
-        ::dup2(::fileno(file_), STDERR_FILENO);
-    }
-    ~StderrCapture() {
-        restore();
-        std::fclose(file_);
-    }
-    StderrCapture(const StderrCapture&) = delete;
-    StderrCapture& operator=(const StderrCapture&) = delete;
-
-    void restore() {
-        if (saved_ < 0) return;
-        ::dup2(saved_, STDERR_FILENO);
-        ::close(saved_);
-        saved_ = -1;
-    }
-
-    std::string text() const {
-        std::string result;
-        char buffer[4096];
-        for (off_t at = 0;;) {
-            const ssize_t got = ::pread(::fileno(file_), buffer, sizeof buffer, at);
-            if (got <= 0) break;
-            result.append(buffer, static_cast<std::size_t>(got));
-            at += got;
-        }
-        return result;
-    }
-
-  private:
-    std::FILE* file_ = nullptr;
-    int saved_ = -1;
 };
 
 // The terminal layer backed by an in-memory screen for the object's lifetime.

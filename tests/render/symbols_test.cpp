@@ -14,9 +14,9 @@
 namespace gorv {
 namespace {
 
+using gorv::testing::CapturedFd;
 using render_test::MemoryScreen;
 using render_test::Reference;
-using render_test::StderrCapture;
 
 // The textual glyphs in index order, as one UTF-8 string.
 constexpr const char glyph_string[] =
@@ -166,7 +166,7 @@ TEST(NewSymbol, ValuesStayInRange) {
 }
 
 TEST(PutCell, DebugLinesAreWholeAndExact) {
-    StderrCapture capture;
+    CapturedFd capture;
     put_cell(true, 3, 7, TB_RED | TB_BOLD, TB_DEFAULT, "A");
     put_cell(true, 0, 11, TB_DIM, TB_REVERSE, "\xEF\xBE\x8A");
     put_cell(true, 4294967294u, 0, 0, 0, "\xE2\x94\x82");
