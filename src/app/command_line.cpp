@@ -110,27 +110,15 @@ Result<Settings> settings_from_command(const Command& command) {
         }
 
         Settings settings;
-        if (Status read = read_field(index, "debug", ValueKind::boolean, settings.debug); !read) {
-            return std::unexpected(read.error());
-        }
-        if (Status read = read_field(index, "bare", ValueKind::boolean, settings.bare); !read) {
-            return std::unexpected(read.error());
-        }
-        if (Status read = read_field(index, "color", ValueKind::color, settings.color); !read) {
-            return std::unexpected(read.error());
-        }
-        if (Status read = read_field(index, "style", ValueKind::style, settings.style); !read) {
-            return std::unexpected(read.error());
-        }
-        if (Status read = read_field(index, "mode", ValueKind::mode, settings.mode); !read) {
-            return std::unexpected(read.error());
-        }
-        if (Status read = read_field(index, "time", ValueKind::u32, settings.time); !read) {
-            return std::unexpected(read.error());
-        }
-        if (Status read = read_field(index, "speed", ValueKind::speed, settings.speed); !read) {
-            return std::unexpected(read.error());
-        }
+        // The fields in the order of the record; the first failure ends the conversion.
+        Status read = read_field(index, "debug", ValueKind::boolean, settings.debug);
+        if (read) read = read_field(index, "bare", ValueKind::boolean, settings.bare);
+        if (read) read = read_field(index, "color", ValueKind::color, settings.color);
+        if (read) read = read_field(index, "style", ValueKind::style, settings.style);
+        if (read) read = read_field(index, "mode", ValueKind::mode, settings.mode);
+        if (read) read = read_field(index, "time", ValueKind::u32, settings.time);
+        if (read) read = read_field(index, "speed", ValueKind::speed, settings.speed);
+        if (!read) return std::unexpected(read.error());
         const Option* accents = nullptr;
         for (const Option* candidate : index) {
             if (candidate->name == "accents") accents = candidate;

@@ -4,12 +4,13 @@
 
 #include "app/run_state.h"
 #include "app/settings.h"
+#include "render/opening.h"
 #include "render/render_state.h"
 
 namespace gorv {
 
-// The length of one start-wait or opening step, and the unit of every frame delay.
-inline constexpr std::uint32_t frame_step_ns = 39'730'492;
+// The unit of every frame delay, and the length of one start-wait step.
+inline constexpr std::uint32_t frame_step_ns = opening_step_ns;
 
 // The delay slept after each frame, by style and speed.
 [[nodiscard]] constexpr std::uint32_t frame_delay_ns(Style style, Speed speed) {
