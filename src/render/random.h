@@ -9,7 +9,7 @@
 namespace gorv {
 
 // The random source of the renderer: xoshiro256++ whose four state words are the first
-// four outputs of SplitMix64 started at the seed.
+// four outputs of SplitMix64 started at a seed value.
 class Random {
   public:
     explicit Random(std::uint64_t seed = 0) { reseed(seed); }
@@ -18,7 +18,7 @@ class Random {
     [[nodiscard]] static Random from_state(const std::array<std::uint64_t, 4>& words);
 
     // Restarts the generator: the state words become the first four SplitMix64 outputs
-    // for the seed.
+    // for `seed`.
     void reseed(std::uint64_t seed);
 
     // One 64-bit output, taken before the state update.
