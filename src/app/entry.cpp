@@ -4,10 +4,10 @@
 #include <ctime>
 
 #include "app/command_line.h"
-#include "app/log.h"
-#include "app/run_state.h"
+#include "core/log.h"
+#include "core/run_state.h"
 #include "app/session.h"
-#include "app/settings.h"
+#include "core/settings.h"
 #include "app/signals.h"
 #include "app/threads.h"
 #include "app/watcher.h"

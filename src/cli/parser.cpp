@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "cli/help.h"
 #include "cli/usage.h"
 #include "cli/value_parsers.h"

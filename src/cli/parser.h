@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "app/error.h"
+#include "core/error.h"
 #include "cli/command.h"
 #include "cli/writer.h"
 

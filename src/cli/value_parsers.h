@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/error.h"
-#include "app/settings.h"
+#include "core/error.h"
+#include "core/settings.h"
 #include "cli/command.h"
 
 namespace gorv {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "expected_texts.h"
+#include "cli/expected_texts.h"
 
 namespace gorv {
 namespace {
