@@ -3,10 +3,10 @@
 #include <memory>
 #include <span>
 
-#include "core/error.h"
-#include "core/settings.h"
 #include "cli/command.h"
 #include "cli/writer.h"
+#include "core/error.h"
+#include "core/settings.h"
 
 namespace gorv {
 

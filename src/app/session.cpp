@@ -3,8 +3,8 @@
 #include <clocale>
 #include <string>
 
-#include "core/log.h"
 #include "app/signals.h"
+#include "core/log.h"
 #include "core/terminal_lock.h"
 #include "term/termbox2.h"
 

@@ -4,9 +4,9 @@
 
 #include <ctime>
 
-#include "core/log.h"
 #include "app/session.h"
 #include "app/signals.h"
+#include "core/log.h"
 #include "core/sleep.h"
 #include "core/terminal_lock.h"
 #include "term/termbox2.h"

@@ -152,15 +152,14 @@ Status write_section(const Command& command, HelpSection section, Writer& out) {
         case HelpSection::options:
             if (!command.options) break;
             write_pieces(out, {indent, "OPTIONS:\n"});
-            listed = write_listing<OptionEntry>(command, *command.options, command.option_groups,
-                                                out);
+            listed =
+                write_listing<OptionEntry>(command, *command.options, command.option_groups, out);
             if (listed) out.write("\n");
             break;
         case HelpSection::values:
             if (!command.values) break;
             write_pieces(out, {indent, "VALUES:\n"});
-            listed =
-                write_listing<ValueEntry>(command, *command.values, command.value_groups, out);
+            listed = write_listing<ValueEntry>(command, *command.values, command.value_groups, out);
             if (listed) out.write("\n");
             break;
     }

@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "core/error.h"
 #include "cli/command.h"
 #include "cli/writer.h"
+#include "core/error.h"
 
 namespace gorv {
 

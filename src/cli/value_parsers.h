@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "cli/command.h"
 #include "core/error.h"
 #include "core/settings.h"
-#include "cli/command.h"
 
 namespace gorv {
 

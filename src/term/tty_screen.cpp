@@ -70,7 +70,7 @@ struct Tty {
     bool utf8 = true;  // the character type in force writes UTF-8
     int pipe_read = -1;
     int pipe_write = -1;
-    struct sigaction saved_winch {};
+    struct sigaction saved_winch{};
     bool winch_installed = false;
     int colours = 0;  // 0 when colours are not in use
     short default_fg = -1;
@@ -372,7 +372,7 @@ int tty_open(CellBuffers& buffers) {
         return TB_ERR;
     }
     // Ours before newterm, so that ncurses does not install its own.
-    struct sigaction on_resize {};
+    struct sigaction on_resize{};
     on_resize.sa_handler = on_resize_signal;
     sigemptyset(&on_resize.sa_mask);
     on_resize.sa_flags = SA_RESTART;

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/parser.h"
-#include "cli/value_parsers.h"
 #include "cli/cli_test_support.h"
 #include "cli/expected_texts.h"
+#include "cli/parser.h"
+#include "cli/value_parsers.h"
 
 namespace gorv {
 namespace {
@@ -68,32 +68,33 @@ TEST_P(SettingsTable, FromTheParsedCommand) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SettingsTable,
-    ::testing::Values(
-        SettingsRow{{}, Settings{}},
-        SettingsRow{{"-a"}, with([](Settings& s) {
-                        s.accents = std::vector{Accent::bright, Accent::bold, Accent::dim};
-                    })},
-        SettingsRow{{"-a", "pulse", "-a", "pulse"}, with([](Settings& s) {
-                        s.accents = std::vector{Accent::pulse, Accent::pulse};
-                    })},
-        SettingsRow{
-            {"-a", "dim,bold;pulse,bright,dim"}, with([](Settings& s) {
-                s.accents = std::vector{Accent::dim, Accent::bold, Accent::pulse, Accent::bright};
-            })},
-        SettingsRow{{"-a", "pulse", "-a"},
-                    with([](Settings& s) { s.accents = std::vector{Accent::pulse}; })},
-        SettingsRow{{"-c", "yellow", "-s", "rain", "-m", "textual", "-t", "0x10", "--speed", "slow",
-                     "--bare", "--debug"},
-                    with([](Settings& s) {
-                        s.color = Color::yellow;
-                        s.style = Style::rain;
-                        s.mode = Mode::textual;
-                        s.time = 16;
-                        s.speed = Speed::slow;
-                        s.bare = true;
-                        s.debug = true;
-                    })},
-        SettingsRow{{"-cblue"}, with([](Settings& s) { s.color = Color::blue; })}));
+    ::testing::Values(SettingsRow{{}, Settings{}},
+                      SettingsRow{{"-a"}, with([](Settings& s) {
+                                      s.accents =
+                                          std::vector{Accent::bright, Accent::bold, Accent::dim};
+                                  })},
+                      SettingsRow{{"-a", "pulse", "-a", "pulse"}, with([](Settings& s) {
+                                      s.accents = std::vector{Accent::pulse, Accent::pulse};
+                                  })},
+                      SettingsRow{{"-a", "dim,bold;pulse,bright,dim"}, with([](Settings& s) {
+                                      s.accents = std::vector{Accent::dim, Accent::bold,
+                                                              Accent::pulse, Accent::bright};
+                                  })},
+                      SettingsRow{{"-a", "pulse", "-a"}, with([](Settings& s) {
+                                      s.accents = std::vector{Accent::pulse};
+                                  })},
+                      SettingsRow{{"-c", "yellow", "-s", "rain", "-m", "textual", "-t", "0x10",
+                                   "--speed", "slow", "--bare", "--debug"},
+                                  with([](Settings& s) {
+                                      s.color = Color::yellow;
+                                      s.style = Style::rain;
+                                      s.mode = Mode::textual;
+                                      s.time = 16;
+                                      s.speed = Speed::slow;
+                                      s.bare = true;
+                                      s.debug = true;
+                                  })},
+                      SettingsRow{{"-cblue"}, with([](Settings& s) { s.color = Color::blue; })}));
 
 TEST(SettingsFromCommand, ColoursKeepTheirNumbers) {
     EXPECT_EQ(static_cast<int>(settings_from_command(*parsed_tree({"-c", "yellow"}))->color), 4);

@@ -7,9 +7,9 @@
 #include <thread>
 
 #include "app/session.h"
-#include "core/terminal_lock.h"
 #include "app/threads.h"
 #include "app/watcher.h"
+#include "core/terminal_lock.h"
 #include "render/frame_loop.h"
 #include "support/captured_fd.h"
 #include "term/memory_screen.h"

@@ -66,10 +66,10 @@ void do_nothing(int) {}
 
 TEST(FileWriter, FailuresAreWriteFailed) {
     // As in the program: SIGPIPE is handled, so a write to a pipe without reader fails.
-    struct sigaction handled {};
+    struct sigaction handled{};
     handled.sa_handler = do_nothing;
     sigemptyset(&handled.sa_mask);
-    struct sigaction previous {};
+    struct sigaction previous{};
     ASSERT_EQ(sigaction(SIGPIPE, &handled, &previous), 0);
     {
         Pipe pipe;

@@ -202,7 +202,7 @@ bool same_modes(const termios& a, const termios& b) {
 }
 
 void* handler_of(int signal) {
-    struct sigaction action {};
+    struct sigaction action{};
     sigaction(signal, nullptr, &action);
     return reinterpret_cast<void*>(action.sa_handler);
 }
