@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <langinfo.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -15,6 +14,7 @@
 #include <cerrno>
 #include <chrono>
 #include <clocale>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
