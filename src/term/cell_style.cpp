@@ -1,6 +1,6 @@
 #include "term/cell_style.h"
 
-#include <wchar.h>
+#include <cwchar>
 
 namespace term_internal {
 

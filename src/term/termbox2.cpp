@@ -12,7 +12,7 @@ namespace {
 using term_internal::Cell;
 using term_internal::CellBuffers;
 
-enum class Backing { none, memory, tty };
+enum class Backing : std::uint8_t { none, memory, tty };
 
 struct MemoryQueue {
     int pending_width = -1;

@@ -3,19 +3,19 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/ioctl.h>
 #include <termios.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <new>
 #include <string>
 
@@ -70,7 +70,7 @@ struct Tty {
     bool utf8 = true;  // the character type in force writes UTF-8
     int pipe_read = -1;
     int pipe_write = -1;
-    struct sigaction saved_winch {};
+    struct sigaction saved_winch{};
     bool winch_installed = false;
     int colours = 0;  // 0 when colours are not in use
     short default_fg = -1;
@@ -109,6 +109,13 @@ int switch_to_utf8(Tty& t) {
     return TB_OK;
 }
 
+// A string capability the description has: tigetstr gives null for an absent one and
+// (char*)-1 for a name that is not a string capability.
+bool present(const char* capability) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): terminfo's own marker value
+    return capability != nullptr && capability != reinterpret_cast<char*>(-1);
+}
+
 FILE* capability_stream = nullptr;
 
 int put_capability_byte(int byte) {
@@ -118,7 +125,7 @@ int put_capability_byte(int byte) {
 // Sends the capability `name` of the current terminal description to `stream`.
 void send_capability(const char* name, FILE* stream) {
     const char* text = tigetstr(name);
-    if (text == nullptr || text == reinterpret_cast<char*>(-1)) return;
+    if (!present(text)) return;
     capability_stream = stream;
     tputs(text, 1, put_capability_byte);
     std::fflush(stream);
@@ -169,7 +176,7 @@ bool usable_terminal(const char* term, int fd) {
     int status = 0;
     if (setupterm(term, fd, &status) != OK) return false;
     const char* addressing = tigetstr("cup");
-    const bool usable = addressing != nullptr && addressing != reinterpret_cast<char*>(-1);
+    const bool usable = present(addressing);
     del_curterm(cur_term);
     return usable;
 }
@@ -192,8 +199,7 @@ void add_common_keys() {
     }
     // A one-byte key string (Backspace as DEL or ^H) stays the control key it is.
     const char* backspace = tigetstr("kbs");
-    if (backspace != nullptr && backspace != reinterpret_cast<char*>(-1) &&
-        std::strlen(backspace) == 1) {
+    if (present(backspace) && std::strlen(backspace) == 1) {
         define_key(backspace, 0);
     }
 }
@@ -372,7 +378,7 @@ int tty_open(CellBuffers& buffers) {
         return TB_ERR;
     }
     // Ours before newterm, so that ncurses does not install its own.
-    struct sigaction on_resize {};
+    struct sigaction on_resize{};
     on_resize.sa_handler = on_resize_signal;
     sigemptyset(&on_resize.sa_mask);
     on_resize.sa_flags = SA_RESTART;

@@ -85,7 +85,7 @@ TEST(ManPage, NamesWhatTheWordsLackOrHaveTooMuchOf) {
     ProgramFacts program = program_facts();
     CommandFacts& root = program.root;
     for (OptionFacts& option : root.options) {
-        if (option.long_name == "style") option.choices.push_back("matrix");
+        if (option.long_name == "style") option.choices.emplace_back("matrix");
         if (option.long_name == "time") option.long_name = "duration";
         if (option.long_name == "mode") option.choices.clear();
     }

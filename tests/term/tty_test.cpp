@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <langinfo.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -15,6 +14,7 @@
 #include <cerrno>
 #include <chrono>
 #include <clocale>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -202,7 +202,7 @@ bool same_modes(const termios& a, const termios& b) {
 }
 
 void* handler_of(int signal) {
-    struct sigaction action {};
+    struct sigaction action{};
     sigaction(signal, nullptr, &action);
     return reinterpret_cast<void*>(action.sa_handler);
 }

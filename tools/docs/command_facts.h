@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/error.h"
 #include "cli/command.h"
+#include "core/error.h"
 
 namespace gorv::docs {
 

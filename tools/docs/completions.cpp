@@ -386,11 +386,11 @@ void zsh_option_specs(std::string& out, const OptionFacts& option, std::string_v
         argument = (option.argument_optional ? "::" : ":") + zsh_description(option.type_text) +
                    ":" + zsh_argument_action(option, prefix);
     }
+    const std::string rest = "[" + zsh_description(menu_text(option)) + "]" + argument;
     for (const std::string& form : forms) {
-        out += "        " +
-               single_quoted(exclusions + form + "[" + zsh_description(menu_text(option)) + "]" +
-                             argument) +
-               " \\\n";
+        std::string spec = exclusions;
+        spec.append(form).append(rest);
+        out.append("        ").append(single_quoted(spec)).append(" \\\n");
     }
 }
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/error.h"
 #include "command_facts.h"
+#include "core/error.h"
 
 namespace gorv::docs {
 

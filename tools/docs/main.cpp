@@ -14,6 +14,7 @@
 #include "cli/command.h"
 #include "command_facts.h"
 #include "completions.h"
+#include "core/version.h"
 #include "man_page.h"
 
 namespace {
@@ -38,7 +39,7 @@ Status write_file(const std::string& path, std::string_view text) {
 }
 
 Result<std::string> make(std::string_view kind, const gorv::docs::CommandFacts& root) {
-    if (kind == "man") return gorv::docs::man_page(root, GORV_VERSION);
+    if (kind == "man") return gorv::docs::man_page(root, gorv::program_version);
     if (kind == "bash") return gorv::docs::bash_completion(root);
     if (kind == "zsh") return gorv::docs::zsh_completion(root);
     return gorv::docs::fish_completion(root);

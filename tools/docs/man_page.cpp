@@ -191,6 +191,7 @@ std::string bold_list(const std::vector<std::string_view>& names, std::string_vi
 
 std::vector<std::string_view> separator_names(std::string_view separators) {
     std::vector<std::string_view> names;
+    names.reserve(separators.size());
     for (std::size_t i = 0; i < separators.size(); ++i)
         names.push_back(separators.substr(i, 1));
     return names;
@@ -231,6 +232,7 @@ void write_synopsis(std::string& page, const CommandFacts& command, const std::s
     }
     if (!command.subcommands.empty()) {
         std::vector<std::string_view> names;
+        names.reserve(command.subcommands.size());
         for (const CommandFacts& subcommand : command.subcommands)
             names.push_back(subcommand.name);
         page += "[" + bold_list(names, " | ", " | ") + "]\n";
@@ -261,7 +263,7 @@ void write_choice_sections(std::string& page, const CommandFacts& root) {
         page += chosen + ".\n";
         for (std::string_view choice : option.choices) {
             page += ".TP\n" + bold(choice) + "\n";
-            append_prose(page, *choice_words(option_key(option), choice));
+            append_prose(page, choice_words(option_key(option), choice).value_or(""));
         }
     }
 }

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/error.h"
 #include "command_facts.h"
+#include "core/error.h"
 
 namespace gorv::docs {
 
