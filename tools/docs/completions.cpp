@@ -151,36 +151,28 @@ constexpr std::string_view bash_helpers = R"shell(
     local cur prev words cword split
     _init_completion -s || return
 
-    # The command that the words before the cursor select. An option's argument is
-    # skipped, so that it never counts as a sub-command.
+    # The command that the words before the cursor select. An option takes the next word
+    # as its argument unless that word starts with "-"; an argument never counts as a
+    # sub-command.
     local command=<root> i word name next
     for ((i = 1; i < cword; i++)); do
         word=${words[i]}
         next=$(<prefix>_subcommand "$command" "$word")
         if [[ -n $next ]]; then
             command=$next
-        elif name=$(<prefix>_option_name "$command" "$word"); then
-            case $(<prefix>_argument "$command" "$name") in
-                required) ((i++)) ;;
-                optional) [[ ${words[i + 1]-} == -* ]] || ((i++)) ;;
-            esac
+        elif name=$(<prefix>_option_name "$command" "$word") &&
+            [[ $(<prefix>_argument "$command" "$name") != none && ${words[i + 1]-} != -* ]]; then
+            ((i++))
         fi
     done
 
-    # The argument of the option before the cursor; an optional one only when the word
-    # does not start another option.
-    if name=$(<prefix>_option_name "$command" "$prev"); then
-        case $(<prefix>_argument "$command" "$name") in
-            required) ;;
-            optional) [[ $cur == -* ]] && name= ;;
-            *) name= ;;
-        esac
-        if [[ -n $name ]]; then
-            # Readline completes a quoted word from after its opening quote.
-            cur=${cur#[\"\']}
-            <prefix>_complete_argument "$command" "$name"
-            return
-        fi
+    # The argument of the option before the cursor.
+    if [[ $cur != -* ]] && name=$(<prefix>_option_name "$command" "$prev") &&
+        [[ $(<prefix>_argument "$command" "$name") != none ]]; then
+        # Readline completes a quoted word from after its opening quote.
+        cur=${cur#[\"\']}
+        <prefix>_complete_argument "$command" "$name"
+        return
     fi
     [[ $split == true ]] && return
 
@@ -474,22 +466,22 @@ std::string zsh_text(const CommandFacts& root) {
 
 constexpr std::string_view fish_helpers = R"shell(
 # Succeeds when the words before the cursor have reached the command PATH, such as
-# "<root> version"; the argument of an option never counts as a sub-command.
+# "<root> version". An option takes the next word as its argument unless that word starts
+# with "-"; an argument never counts as a sub-command.
 function <prefix>_command_is --argument-names path
     set -l reached <root>
-    set -l argument
+    set -l argument 0
     for word in (commandline -opc)[2..]
-        if test "$argument" = required
-            or test "$argument" = optional; and not string match -q -- '-*' $word
-            set argument
+        if test $argument = 1; and not string match -q -- '-*' $word
+            set argument 0
             continue
         end
+        set argument 0
         set -l next (<prefix>_subcommand $reached $word)
         if test -n "$next"
             set reached $next
-            set argument
-        else
-            set argument (<prefix>_argument $reached $word)
+        else if <prefix>_takes_argument $reached $word
+            set argument 1
         end
     end
     test "$reached" = "$path"
@@ -539,8 +531,7 @@ std::string fish_text(const CommandFacts& root) {
                 argument_arms += "        case";
                 for (const std::string& pattern : patterns)
                     argument_arms += " " + fish_quoted(pattern);
-                argument_arms += std::string("\n            echo ") +
-                                 (option.argument_optional ? "optional" : "required") + "\n";
+                argument_arms += "\n            return 0\n";
             }
             if (!option.choices.empty()) {
                 line += " -a " + fish_quoted(option.list ? "(" + prefix + "_choose_more " +
@@ -558,11 +549,9 @@ std::string fish_text(const CommandFacts& root) {
     out += "\n# The path of the sub-command that WORD selects in COMMAND, if any.\n";
     out += "function " + prefix + "_subcommand --argument-names command word\n";
     out += "    switch \"$command/$word\"\n" + subcommand_arms + "    end\nend\n";
-    out +=
-        "\n# How COMMAND's option WORD takes the next word as its argument: required, optional\n"
-        "# (when the word does not start with \"-\") or not at all (nothing).\n";
-    out += "function " + prefix + "_argument --argument-names command word\n";
-    out += "    switch \"$command/$word\"\n" + argument_arms + "    end\nend\n";
+    out += "\n# Succeeds when WORD is one of COMMAND's options that take an argument.\n";
+    out += "function " + prefix + "_takes_argument --argument-names command word\n";
+    out += "    switch \"$command/$word\"\n" + argument_arms + "    end\n    return 1\nend\n";
     out += expand(fish_helpers, prefix, root.name);
     out += "\ncomplete -c " + std::string(root.name) + " -f\n" + completes;
     return out;
