@@ -1,0 +1,63 @@
+#pragma once
+
+// The terminal backing of the layer: the controlling terminal taken over, its description,
+// the renderer's state and the input bytes. Internal to src/term: the functions of
+// termbox2.h call these once they have checked the layer's state.
+
+#include <termios.h>
+
+#include <atomic>
+#include <csignal>
+#include <string>
+
+#include "term/cell_buffers.h"
+#include "term/frame_encoder.h"
+#include "term/input_decoder.h"
+#include "term/termbox2.h"
+#include "term/terminal_description.h"
+
+namespace term_internal {
+
+struct Tty {
+    int fd = -1;            // /dev/tty, read and written
+    termios saved_modes{};  // the modes as found
+    bool modes_changed = false;
+    bool screen_taken = false;         // the start bytes were (or were being) written
+    int wake_read = -1;                // a pipe that wakes a poll: on a resize, or while decoded
+    int wake_write = -1;               //   input waits in `input`
+    std::atomic<int> signal_wake{-1};  // wake_write, for the SIGWINCH handler
+    std::atomic<bool> resized{false};
+    struct sigaction saved_winch{};
+    bool winch_installed = false;
+
+    TerminalDescription description;
+    FrameEncoder encoder;
+    ScreenModel model;
+    OutputBuffer out;
+    InputDecoder input;
+    std::string give_back;  // the bytes that end a session on the screen
+};
+
+// Takes over the controlling terminal and sizes `buffers` to it: front and back blank, as
+// the cleared screen shows. TB_OK; otherwise a negative code (TB_ERR_INIT_OPEN without a
+// usable /dev/tty, TB_ERR_NO_TERM when TERM is missing or names no description with cursor
+// addressing, TB_ERR_MEM, TB_ERR) and the terminal, the signal dispositions and `buffers`
+// are as they were: whatever was done is undone by the path tty_close takes.
+int tty_open(Tty& tty, CellBuffers& buffers);
+
+// Gives the terminal back: cursor shown, attributes reset, screen cleared, alternate
+// screen and keypad mode left, modes restored with unread input discarded, SIGWINCH
+// handling restored, descriptors closed. Leaves `tty` empty.
+void tty_close(Tty& tty);
+
+// Writes the back cells that differ from the front cells, in one write, then makes front
+// equal back.
+int tty_present(Tty& tty, CellBuffers& buffers);
+
+// tb_peek_event on the terminal; *ev is already zeroed.
+int tty_peek_event(Tty& tty, CellBuffers& buffers, tb_event* ev, int timeout_ms);
+
+// The terminal descriptor and the read end of the wake pipe.
+void tty_fds(const Tty& tty, int* ttyfd, int* resizefd);
+
+}  // namespace term_internal
