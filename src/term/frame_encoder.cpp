@@ -1,9 +1,11 @@
 #include "term/frame_encoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "term/termbox2.h"
 
@@ -15,6 +17,13 @@ constexpr unsigned attribute_bits[6] = {style_bold,   style_dim,   style_underli
                                         style_italic, style_blink, style_reverse};
 // ECMA-48's codes that end each attribute (22 ends bold and dim together).
 constexpr int attribute_off_codes[6] = {22, 22, 24, 23, 25, 27};
+
+// Cell equality as one 64-bit comparison: a cell is two 16-bit words beside a 32-bit one.
+bool same_cell(const Cell& a, const Cell& b) {
+    static_assert(sizeof(Cell) == sizeof(std::uint64_t) &&
+                  std::has_unique_object_representations_v<Cell>);
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
 
 // More than any move can cost: the plan that costs this is never taken.
 constexpr std::size_t unreachable = SIZE_MAX / 4;
@@ -85,10 +94,19 @@ struct EncodeRun {
         Horizontal how = Horizontal::none;
     };
 
-    CellStyle wanted_style(const Cell& cell) const {
-        CellStyle style = cell_style(cell.fg, cell.bg, d.colours);
-        style.attributes &= encoder.available_;
-        return style;
+    // The last attribute words looked up, since neighbouring cells mostly share theirs.
+    uintattr_t looked_up_fg = 0;
+    uintattr_t looked_up_bg = 0;
+    CellStyle looked_up = default_style;
+
+    CellStyle wanted_style(const Cell& cell) {
+        if (cell.fg != looked_up_fg || cell.bg != looked_up_bg) {
+            looked_up = cell_style(cell.fg, cell.bg, d.colours);
+            looked_up.attributes &= encoder.available_;
+            looked_up_fg = cell.fg;
+            looked_up_bg = cell.bg;
+        }
+        return looked_up;
     }
 
     // Whether a cell in style `wanted` looks the same when written in style `current`:
@@ -190,7 +208,7 @@ struct EncodeRun {
     // The bytes that write cells [from, to) of row y again as the screen shows them, or
     // `unreachable` when one is unknown, shows differently in the style in force, or the
     // count reaches `limit`.
-    std::size_t rewrite_cost(int y, int from, int to, std::size_t limit) const {
+    std::size_t rewrite_cost(int y, int from, int to, std::size_t limit) {
         if (!m.style_known) return unreachable;
         std::size_t cost = 0;
         for (int x = from; x < to; ++x) {
@@ -215,7 +233,7 @@ struct EncodeRun {
 
     // The cheapest way from column `from` to column `to` on row y, costing less than
     // `limit`.
-    HorizontalPlan horizontal(int y, int from, int to, std::size_t limit) const {
+    HorizontalPlan horizontal(int y, int from, int to, std::size_t limit) {
         if (from == to) return {0, Horizontal::none};
         HorizontalPlan best{limit, Horizontal::none};
         if (d.column.present()) consider(best, d.column.length(to), Horizontal::column);
@@ -293,7 +311,16 @@ struct EncodeRun {
     // deferred wrap, on into the next row by writing its first cells again.
     void move_to(int x, int y) {
         const CursorModel c = m.cursor;
-        if (c.kind == CursorModel::Kind::known && c.x == x && c.y == y) return;
+        if (c.kind == CursorModel::Kind::known && c.y == y && c.x <= x) {
+            if (c.x == x) return;
+            // A gap cheaper than any jump is written again without weighing the rest.
+            if (x - c.x < static_cast<int>(encoder.shortest_jump_) &&
+                rewrite_cost(y, c.x, x, encoder.shortest_jump_) < encoder.shortest_jump_) {
+                rewrite(y, c.x, x);
+                m.cursor.x = x;
+                return;
+            }
+        }
 
         enum class Way { address, home, across, continuation };
         Way way = Way::address;
@@ -439,6 +466,9 @@ FrameEncoder::FrameEncoder(const TerminalDescription& description) : description
             d.reset_style.find("\x1b[0m") != std::string::npos ||
             d.reset_style.find("\x1b[0;") != std::string::npos;
     style_bound_ = d.reset_style.size() + 48;
+    shortest_jump_ = d.move.length(0, 0);
+    if (d.right.present()) shortest_jump_ = std::min(shortest_jump_, d.right.length(1));
+    if (d.column.present()) shortest_jump_ = std::min(shortest_jump_, d.column.length(0));
     for (int i = 0; i < 6; ++i) {
         if (capabilities[i]->empty()) continue;
         available_ |= attribute_bits[i];
@@ -466,7 +496,7 @@ int FrameEncoder::encode(CellBuffers& buffers, ScreenModel& model, OutputBuffer&
         for (int x = 0; x < buffers.width; ++x) {
             const std::size_t i = buffers.index(x, y);
             const Cell& front = buffers.front[i];
-            if (buffers.back[i] == front && front.ch != unknown_char) continue;
+            if (same_cell(buffers.back[i], front) && front.ch != unknown_char) continue;
             out.size = static_cast<std::size_t>(run.p - out.data.get());
             if (out.capacity - out.size < bound) {
                 if (flush == nullptr) return TB_ERR;

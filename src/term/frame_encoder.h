@@ -71,6 +71,7 @@ class FrameEncoder {
     unsigned available_ = 0;    // style_* attributes the terminal can show
     int attribute_codes_[6]{};  // SGR parameter of each style_* attribute, in bit order
     std::size_t style_bound_ = 0;
+    std::size_t shortest_jump_ = 0;  // no move along a row but writing cells costs less
 };
 
 }  // namespace term_internal

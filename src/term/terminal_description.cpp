@@ -188,6 +188,24 @@ ParamCapability::ParamCapability(const char* text) {
     }
     if (!literal.empty()) pieces_.push_back({literal, 0, 0});
 
+    for (const Piece& piece : pieces_) {
+        literal_size_ += piece.text.size();
+        if (piece.parameter == 1) {
+            ++first_uses_;
+            first_offset_ = piece.offset;
+        } else if (piece.parameter == 2) {
+            ++second_uses_;
+            second_offset_ = piece.offset;
+        }
+    }
+    // A parameter used twice with different offsets is measured piece by piece.
+    for (const Piece& piece : pieces_) {
+        if ((piece.parameter == 1 && piece.offset != first_offset_) ||
+            (piece.parameter == 2 && piece.offset != second_offset_)) {
+            first_uses_ = second_uses_ = -1;
+        }
+    }
+
     // Trusted only when it gives tiparm's bytes for every kind of number.
     compiled_ = true;
     char expansion[256];
@@ -207,6 +225,10 @@ ParamCapability::ParamCapability(const char* text) {
 std::size_t ParamCapability::length(int p1, int p2) const {
     if (!present_) return 0;
     if (!compiled_) return expand(text_, p1, p2).size();
+    if (first_uses_ >= 0) {
+        return literal_size_ + static_cast<std::size_t>(first_uses_) * digits(p1 + first_offset_) +
+               static_cast<std::size_t>(second_uses_) * digits(p2 + second_offset_);
+    }
     std::size_t total = 0;
     for (const Piece& piece : pieces_) {
         if (piece.parameter == 0) {

@@ -46,6 +46,11 @@ class ParamCapability {
     bool compiled_ = false;
     std::string text_;  // the terminfo text, expanded through tiparm when not compiled
     std::vector<Piece> pieces_;
+    std::size_t literal_size_ = 0;  // the literal bytes of all pieces
+    int first_uses_ = 0;            // how often each parameter appears, and with which offset
+    int first_offset_ = 0;
+    int second_uses_ = 0;
+    int second_offset_ = 0;
 };
 
 // A key's escape sequence and the key code it reports.
