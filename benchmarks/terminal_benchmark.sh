@@ -3,9 +3,10 @@
 # (apt-get install cmatrix): both run at the same time, each in its own window of the same
 # size in a private tmux server, with TERM=tmux-256color. Not part of the tests.
 #
-#   benchmarks/terminal_benchmark.sh [GORV [SECONDS [RUNS]]]
+#   benchmarks/terminal_benchmark.sh [GORV [SECONDS [RUNS [CASE]]]]
 #
-# GORV defaults to build/gorv, SECONDS (the measured window) to 10, RUNS to 5. Cases:
+# GORV defaults to build/gorv, SECONDS (the measured window) to 10, RUNS to 5; CASE, a
+# regular expression, keeps only the cases whose line below matches it. Cases:
 # -s rain --speed fast --bare at 80x24 and 200x60, and the default style (--bare) at 80x24.
 # Figures are medians over the runs:
 #
@@ -23,6 +24,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 GORV=$(realpath "${1:-$here/../build/gorv}")
 SECONDS_MEASURED=${2:-10}
 RUNS=${3:-5}
+CASE_FILTER=${4:-.}
 WARM_UP=3
 TRACE_SECONDS=5
 CMATRIX=$(command -v cmatrix || true)
@@ -113,6 +115,7 @@ run_once() {
 
 printf '%-34s %-8s %8s %10s %9s %7s %8s %7s\n' case program cpu_s bytes/s writes/f fps rss_mib ratio
 for case in "80 24 -s rain --speed fast --bare" "200 60 -s rain --speed fast --bare" "80 24 --bare"; do
+    [[ $case =~ $CASE_FILTER ]] || continue
     read -r w h args <<<"$case"
     : >"$work/results"
     for _ in $(seq "$RUNS"); do

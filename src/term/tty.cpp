@@ -31,6 +31,7 @@ void on_resize_signal(int /*signal*/) {
         // A full pipe already holds a wake-up: losing this byte loses nothing.
         const ssize_t written = write(fd, &byte, 1);
         (void)written;
+        layer.tty.woken.store(true);
     }
     errno = saved_errno;
 }
@@ -111,6 +112,7 @@ void release(Tty& t) {
     if (t.winch_installed) (void)sigaction(SIGWINCH, &t.saved_winch, nullptr);
     t.signal_wake.store(-1);
     t.resized.store(false);
+    t.woken.store(false);
     for (int fd : {t.wake_read, t.wake_write, t.fd}) {
         if (fd >= 0) close(fd);
     }
@@ -187,6 +189,7 @@ void wake_if_holding(Tty& t) {
     const char byte = 1;
     const ssize_t written = write(t.wake_write, &byte, 1);
     (void)written;
+    t.woken.store(true);
 }
 
 int take_resize(Tty& t, CellBuffers& buffers, tb_event* ev) {
@@ -231,7 +234,9 @@ int tty_present(Tty& tty, CellBuffers& buffers) {
 int tty_peek_event(Tty& tty, CellBuffers& buffers, tb_event* ev, int timeout_ms) {
     const long long deadline = now_ms() + std::max(timeout_ms, 0);
     for (;;) {
-        drain(tty.wake_read);
+        // The pipe is read only when something wrote to it: a call that finds nothing
+        // costs one poll.
+        if (tty.woken.exchange(false)) drain(tty.wake_read);
         if (tty.resized.exchange(false)) {
             const int rc = take_resize(tty, buffers, ev);
             wake_if_holding(tty);

@@ -27,6 +27,7 @@ struct Tty {
     int wake_write = -1;               //   input waits in `input`
     std::atomic<int> signal_wake{-1};  // wake_write, for the SIGWINCH handler
     std::atomic<bool> resized{false};
+    std::atomic<bool> woken{false};  // a byte may wait in the wake pipe
     struct sigaction saved_winch{};
     bool winch_installed = false;
 

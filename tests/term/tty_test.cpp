@@ -349,7 +349,8 @@ TEST(TtyInit, TakesTheTerminalOverAndGivesItBackAsFound) {
               "\x1b[?25l"
               "\x1b(B\x1b[m"
               "\x1b[H\x1b[2J");
-    EXPECT_EQ(given_back,
+    // The second tb_init's bytes may already follow.
+    EXPECT_EQ(given_back.substr(0, 49),
               "\x1b[?12l\x1b[?25h"
               "\x1b(B\x1b[m"
               "\x1b[H\x1b[2J"
