@@ -61,6 +61,7 @@ void run_arguments_input(const std::uint8_t* data, std::size_t size) {
         rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
     }
     std::vector<char*> argv;
+    argv.reserve(texts.size());
     for (std::string& text : texts)
         argv.push_back(text.data());
 

@@ -3,8 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <memory_resource>
 #include <new>
 #include <optional>
@@ -12,11 +10,10 @@
 #include <vector>
 
 #include "cli/parser.h"
+#include "core/version.h"
 
 namespace gorv {
 namespace {
-
-constexpr std::string_view program_version = "0.11.5";
 
 // What a field reads from its option: the kind must match the field's type.
 template <class T>
@@ -65,34 +62,6 @@ std::optional<std::vector<Accent>> read_accents(const Option& option) {
 }
 
 }  // namespace
-
-Status FileWriter::write(std::string_view bytes) {
-    while (!bytes.empty()) {
-        if (used_ == buffer_.size()) {
-            if (Status drained = flush(); !drained) return drained;
-        }
-        const std::size_t take = std::min(bytes.size(), buffer_.size() - used_);
-        std::memcpy(buffer_.data() + used_, bytes.data(), take);
-        used_ += take;
-        bytes.remove_prefix(take);
-    }
-    return {};
-}
-
-Status FileWriter::flush() {
-    std::size_t done = 0;
-    while (done < used_) {
-        const ssize_t written = ::write(fd_, buffer_.data() + done, used_ - done);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) {
-            used_ = 0;
-            return std::unexpected(Error::WriteFailed);
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    used_ = 0;
-    return {};
-}
 
 Result<Settings> settings_from_command(const Command& command) {
     if (!command.initialized) return std::unexpected(Error::CommandNotInitialized);

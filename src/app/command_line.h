@@ -1,15 +1,12 @@
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <memory>
 #include <span>
-#include <string_view>
 
-#include "app/error.h"
-#include "app/settings.h"
 #include "cli/command.h"
 #include "cli/writer.h"
+#include "core/error.h"
+#include "core/settings.h"
 
 namespace gorv {
 
@@ -17,25 +14,6 @@ namespace gorv {
 struct CommandLine {
     Settings settings;
     bool answered = false;  // a help, usage or version text was written
-};
-
-// A buffered writer on a file descriptor (standard output for the program). Pieces are
-// appended to a 2048-byte buffer; a full buffer is drained first. Every failed write(2),
-// EPIPE included, is WriteFailed (EINTR is retried); the undelivered bytes are dropped.
-// Destruction does not flush.
-class FileWriter final : public Writer {
-  public:
-    static constexpr std::size_t buffer_size = 2048;
-
-    explicit FileWriter(int fd) : fd_(fd) {}
-
-    [[nodiscard]] Status write(std::string_view bytes) override;
-    [[nodiscard]] Status flush() override;
-
-  private:
-    int fd_;
-    std::array<char, buffer_size> buffer_{};
-    std::size_t used_ = 0;
 };
 
 // Converts the parsed root command into the settings: each field from the option of the

@@ -4,13 +4,13 @@
 #include <ctime>
 
 #include "app/command_line.h"
-#include "app/log.h"
-#include "app/run_state.h"
 #include "app/session.h"
-#include "app/settings.h"
 #include "app/signals.h"
 #include "app/threads.h"
 #include "app/watcher.h"
+#include "core/log.h"
+#include "core/run_state.h"
+#include "core/settings.h"
 #include "render/frame_loop.h"
 #include "render/render_state.h"
 
@@ -22,7 +22,7 @@ void ignore_signal(int) {}
 // A handler rather than SIG_IGN: a write to a closed pipe then fails with EPIPE
 // instead of ending the process.
 void install_sigpipe_handler() {
-    struct sigaction action {};
+    struct sigaction action{};
     action.sa_handler = ignore_signal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;

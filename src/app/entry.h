@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "app/error.h"
+#include "core/error.h"
 
 namespace gorv {
 

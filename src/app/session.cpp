@@ -3,9 +3,9 @@
 #include <clocale>
 #include <string>
 
-#include "app/log.h"
 #include "app/signals.h"
-#include "app/terminal_lock.h"
+#include "core/log.h"
+#include "core/terminal_lock.h"
 #include "term/termbox2.h"
 
 namespace gorv {

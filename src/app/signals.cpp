@@ -35,7 +35,7 @@ void catch_termination_signals() {
         pipe_read = fds[0];
         pipe_write = fds[1];
     }
-    struct sigaction action {};
+    struct sigaction action{};
     action.sa_handler = on_termination;
     sigemptyset(&action.sa_mask);
     for (int signal_number : handled_signals)
@@ -46,7 +46,7 @@ void catch_termination_signals() {
 }
 
 void restore_termination_signals() {
-    struct sigaction action {};
+    struct sigaction action{};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
     for (int signal_number : handled_signals)

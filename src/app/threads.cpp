@@ -46,7 +46,7 @@ Result<pthread_t> start_thread(ThreadBody body, RunState& run, RenderState& rend
     const int refused = pthread_create(&thread, &attributes.value, thread_main, arguments.get());
     if (refused == EAGAIN) return std::unexpected(Error::SystemResources);
     if (refused != 0) return std::unexpected(Error::Unexpected);
-    arguments.release();  // the thread owns it now
+    (void)arguments.release();  // the thread owns it now
     return thread;
 }
 

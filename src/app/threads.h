@@ -2,8 +2,8 @@
 
 #include <pthread.h>
 
-#include "app/error.h"
-#include "app/run_state.h"
+#include "core/error.h"
+#include "core/run_state.h"
 #include "render/render_state.h"
 
 namespace gorv {

@@ -4,11 +4,11 @@
 
 #include <ctime>
 
-#include "app/log.h"
 #include "app/session.h"
 #include "app/signals.h"
-#include "app/sleep.h"
-#include "app/terminal_lock.h"
+#include "core/log.h"
+#include "core/sleep.h"
+#include "core/terminal_lock.h"
 #include "term/termbox2.h"
 
 namespace gorv {

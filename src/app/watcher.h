@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/run_state.h"
+#include "core/run_state.h"
 #include "render/render_state.h"
 
 namespace gorv {

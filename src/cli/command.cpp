@@ -84,7 +84,7 @@ Status initialize_command(Command& command, std::pmr::memory_resource* allocator
         Option usage = make_option("usage", 'u', usage_text, flag_value("usage_flag", {}));
         Option help = make_option("help", 'h', help_text, flag_value("help_flag", {}));
         if (command.option_groups) {
-            command.option_groups->push_back("HELP");
+            command.option_groups->emplace_back("HELP");
             usage.group = "HELP";
             help.group = "HELP";
         }
@@ -123,8 +123,7 @@ Result<std::unique_ptr<Command>> define_gorv_command() {
         time.type = ValueKind::u32;
         time.default_value = Entry{std::uint32_t{0}};
 
-        root->options.emplace();
-        std::vector<Option>& options = *root->options;
+        std::vector<Option>& options = root->options.emplace();
         options.push_back(make_option(
             "color", 'c', "Set the output color (*default, red, green, blue, yellow, magenta).",
             enum_value("color_val", ValueKind::color, "string", parse_entry<Color, parse_color>,
@@ -156,8 +155,7 @@ Result<std::unique_ptr<Command>> define_gorv_command() {
         version.name = "version";
         version.help_preamble = title_box;
         version.description = "Show the 'gorv' version.";
-        root->subcommands.emplace();
-        root->subcommands->push_back(std::move(version));
+        root->subcommands.emplace().push_back(std::move(version));
         return root;
     } catch (const std::bad_alloc&) {
         return std::unexpected(Error::OutOfMemory);
@@ -171,6 +169,7 @@ Result<std::unique_ptr<Command>> make_gorv_command(std::pmr::memory_resource* al
         return std::unexpected(done.error());
     }
     // The root's sub-command list is complete now, so the version command stays put.
+    // NOLINTNEXTLINE(bugprone-unchecked-optional-access): defined with the root above
     if (Status done = initialize_command((**root).subcommands->front(), allocator); !done) {
         return std::unexpected(done.error());
     }

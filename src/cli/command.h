@@ -12,8 +12,8 @@
 #include <variant>
 #include <vector>
 
-#include "app/error.h"
-#include "app/settings.h"
+#include "core/error.h"
+#include "core/settings.h"
 
 namespace gorv {
 

@@ -22,20 +22,14 @@ struct SubcommandEntry {
     static const std::optional<std::string_view>& group(const Command& entry) {
         return entry.group;
     }
-    static Status write(const Command& entry, Writer& out, bool grouped) {
-        if (Status written = write_pieces(out, {entry_indent, entry.name, ": ", entry.description});
-            !written) {
-            return written;
-        }
+    static void write(const Command& entry, Writer& out, bool grouped) {
+        write_pieces(out, {entry_indent, entry.name, ": ", entry.description});
         if (grouped && entry.aliases) {
-            if (Status written = write_pieces(out, {"\n", continuation_indent, "[alias(es): "});
-                !written) {
-                return written;
-            }
-            if (Status written = write_joined(out, *entry.aliases); !written) return written;
-            if (Status written = out.write("]"); !written) return written;
+            write_pieces(out, {"\n", continuation_indent, "[alias(es): "});
+            write_joined(out, *entry.aliases);
+            out.write("]");
         }
-        return out.write("\n");
+        out.write("\n");
     }
 };
 
@@ -43,10 +37,10 @@ struct OptionEntry {
     static std::string_view name(const Option& entry) { return entry.name; }
     static bool hidden(const Option& entry) { return entry.hidden; }
     static const std::optional<std::string_view>& group(const Option& entry) { return entry.group; }
-    static Status write(const Option& entry, Writer& out, bool /*grouped*/) {
-        if (Status written = out.write(entry_indent); !written) return written;
-        if (Status written = write_option_help(entry, out); !written) return written;
-        return out.write("\n");
+    static void write(const Option& entry, Writer& out, bool /*grouped*/) {
+        out.write(entry_indent);
+        write_option_help(entry, out);
+        out.write("\n");
     }
 };
 
@@ -54,16 +48,17 @@ struct ValueEntry {
     static std::string_view name(const Value& entry) { return entry.name; }
     static bool hidden(const Value&) { return false; }
     static const std::optional<std::string_view>& group(const Value& entry) { return entry.group; }
-    static Status write(const Value& entry, Writer& out, bool /*grouped*/) {
-        if (Status written = out.write(entry_indent); !written) return written;
-        if (Status written = write_value_help(entry, out); !written) return written;
-        return out.write("\n");
+    static void write(const Value& entry, Writer& out, bool /*grouped*/) {
+        out.write(entry_indent);
+        write_value_help(entry, out);
+        out.write("\n");
     }
 };
 
 // Lists the entries of one section: grouped entries first, group by group, then the
 // ungrouped rest. Entries of the same name are listed once, where the first stood,
-// as the last one is defined.
+// as the last one is defined. Fails with OutOfMemory only: the writer keeps its own
+// failures.
 template <class Access, class T>
 Status write_listing(const Command& command, const std::vector<T>& entries,
                      const std::optional<std::vector<std::string_view>>& groups, Writer& out) {
@@ -97,24 +92,16 @@ Status write_listing(const Command& command, const std::vector<T>& entries,
                     const std::optional<std::string_view>& entry_group = Access::group(*entry);
                     if (!entry_group || *entry_group != group) continue;
                     if (!group_written) {
-                        if (Status written = write_group_title(out, group); !written) {
-                            return written;
-                        }
+                        write_group_title(out, group);
                         group_written = true;
                         title_written = true;
                     }
-                    if (Status written = Access::write(*entry, out, true); !written) return written;
+                    Access::write(*entry, out, true);
                     removed.push_back(name);
                 }
-                if (group_written) {
-                    if (Status written = write_pieces(out, {entry_indent, "\n"}); !written) {
-                        return written;
-                    }
-                }
+                if (group_written) write_pieces(out, {entry_indent, "\n"});
             }
-            if (title_written && removed.size() < listed_count) {
-                if (Status written = write_group_title(out, "OTHER"); !written) return written;
-            }
+            if (title_written && removed.size() < listed_count) write_group_title(out, "OTHER");
             for (const std::string_view name : removed) {
                 const auto gone =
                     std::ranges::find(listed, name, &std::pair<std::string_view, const T*>::first);
@@ -123,8 +110,7 @@ Status write_listing(const Command& command, const std::vector<T>& entries,
         }
 
         for (const auto& [name, entry] : listed) {
-            if (Access::hidden(*entry)) continue;
-            if (Status written = Access::write(*entry, out, false); !written) return written;
+            if (!Access::hidden(*entry)) Access::write(*entry, out, false);
         }
         return {};
     } catch (const std::bad_alloc&) {
@@ -132,66 +118,52 @@ Status write_listing(const Command& command, const std::vector<T>& entries,
     }
 }
 
+// Writes one section. Fails with OutOfMemory only: the writer keeps its own failures.
 Status write_section(const Command& command, HelpSection section, Writer& out) {
+    Status listed;
     switch (section) {
         case HelpSection::preamble:
-            return write_pieces(out, {command.help_preamble, "\n"});
+            write_pieces(out, {command.help_preamble, "\n"});
+            break;
         case HelpSection::header:
-            return write_pieces(
-                out, {banner, indent, command.name, "\n", indent, command.description, "\n\n"});
+            write_pieces(out,
+                         {banner, indent, command.name, "\n", indent, command.description, "\n\n"});
+            break;
         case HelpSection::aliases:
-            if (!command.aliases) return {};
-            if (Status written = write_pieces(out, {indent, "ALIAS(ES): "}); !written) {
-                return written;
-            }
-            if (Status written = write_joined(out, *command.aliases); !written) return written;
-            return out.write("\n\n");
+            if (!command.aliases) break;
+            write_pieces(out, {indent, "ALIAS(ES): "});
+            write_joined(out, *command.aliases);
+            out.write("\n\n");
+            break;
         case HelpSection::examples:
-            if (!command.examples) return {};
-            if (Status written = write_pieces(out, {indent, "EXAMPLE:\n"}); !written) {
-                return written;
-            }
-            for (const std::string_view example : *command.examples) {
-                if (Status written = write_pieces(out, {entry_indent, example, "\n"}); !written) {
-                    return written;
-                }
-            }
-            return out.write("\n");
+            if (!command.examples) break;
+            write_pieces(out, {indent, "EXAMPLE:\n"});
+            for (const std::string_view example : *command.examples)
+                write_pieces(out, {entry_indent, example, "\n"});
+            out.write("\n");
+            break;
         case HelpSection::subcommands:
-            if (!command.subcommands) return {};
-            if (Status written = write_pieces(out, {indent, "SUBCOMMANDS:\n"}); !written) {
-                return written;
-            }
-            if (Status written = write_listing<SubcommandEntry>(command, *command.subcommands,
-                                                                command.subcommand_groups, out);
-                !written) {
-                return written;
-            }
-            return out.write("\n");
+            if (!command.subcommands) break;
+            write_pieces(out, {indent, "SUBCOMMANDS:\n"});
+            listed = write_listing<SubcommandEntry>(command, *command.subcommands,
+                                                    command.subcommand_groups, out);
+            if (listed) out.write("\n");
+            break;
         case HelpSection::options:
-            if (!command.options) return {};
-            if (Status written = write_pieces(out, {indent, "OPTIONS:\n"}); !written) {
-                return written;
-            }
-            if (Status written = write_listing<OptionEntry>(command, *command.options,
-                                                            command.option_groups, out);
-                !written) {
-                return written;
-            }
-            return out.write("\n");
+            if (!command.options) break;
+            write_pieces(out, {indent, "OPTIONS:\n"});
+            listed =
+                write_listing<OptionEntry>(command, *command.options, command.option_groups, out);
+            if (listed) out.write("\n");
+            break;
         case HelpSection::values:
-            if (!command.values) return {};
-            if (Status written = write_pieces(out, {indent, "VALUES:\n"}); !written) {
-                return written;
-            }
-            if (Status written =
-                    write_listing<ValueEntry>(command, *command.values, command.value_groups, out);
-                !written) {
-                return written;
-            }
-            return out.write("\n");
+            if (!command.values) break;
+            write_pieces(out, {indent, "VALUES:\n"});
+            listed = write_listing<ValueEntry>(command, *command.values, command.value_groups, out);
+            if (listed) out.write("\n");
+            break;
     }
-    return {};
+    return listed;
 }
 
 }  // namespace
@@ -199,7 +171,10 @@ Status write_section(const Command& command, HelpSection section, Writer& out) {
 Status write_help(const Command& command, Writer& out) {
     if (!command.initialized) return std::unexpected(Error::CommandNotInitialized);
     for (const HelpSection section : help_section_order) {
-        if (Status written = write_section(command, section, out); !written) return written;
+        if (Status listed = write_section(command, section, out); !listed) {
+            // A write that failed before the listing ran out of memory failed first.
+            return out.status() ? listed : out.status();
+        }
     }
     return out.flush();
 }
@@ -210,13 +185,11 @@ Status write_option_help(const Option& option, Writer& out) {
     if (!rest.empty()) {
         char first = rest.front();
         if (first >= 'a' && first <= 'z') first = static_cast<char>(first & ~0x20);
-        if (Status written = out.write(std::string_view(&first, 1)); !written) return written;
+        out.write(std::string_view(&first, 1));
         rest.remove_prefix(1);
     }
-    if (Status written = write_pieces(out, {rest, ":\n", continuation_indent}); !written) {
-        return written;
-    }
-    if (Status written = write_option_usage(option, out); !written) return written;
+    write_pieces(out, {rest, ":\n", continuation_indent});
+    write_option_usage(option, out);
     return write_pieces(out, {"\n", continuation_indent, option.description});
 }
 
@@ -231,13 +204,11 @@ Status write_group_title(Writer& out, std::string_view title) {
 Status write_joined(Writer& out, std::span<const std::string_view> texts) {
     bool first = true;
     for (const std::string_view text : texts) {
-        if (!first) {
-            if (Status written = out.write(", "); !written) return written;
-        }
+        if (!first) out.write(", ");
         first = false;
-        if (Status written = out.write(text); !written) return written;
+        out.write(text);
     }
-    return {};
+    return out.status();
 }
 
 }  // namespace gorv

@@ -5,9 +5,9 @@
 #include <span>
 #include <string_view>
 
-#include "app/error.h"
 #include "cli/command.h"
 #include "cli/writer.h"
+#include "core/error.h"
 
 namespace gorv {
 
@@ -46,18 +46,18 @@ inline constexpr std::string_view banner =
 
 // Writes one option entry: the capitalised name and ":", then on two further lines
 // (indented by twelve spaces) its usage line and its description. No indentation before
-// the name and no final line feed. Fails with the writer's error.
-[[nodiscard]] Status write_option_help(const Option& option, Writer& out);
+// the name and no final line feed. Returns the writer's first failure.
+Status write_option_help(const Option& option, Writer& out);
 
-// Writes one value entry: "name (type): description", no final line feed. Fails with
-// the writer's error.
-[[nodiscard]] Status write_value_help(const Value& value, Writer& out);
+// Writes one value entry: "name (type): description", no final line feed. Returns the
+// writer's first failure.
+Status write_value_help(const Value& value, Writer& out);
 
-// Writes the line "     |title|". Fails with the writer's error.
-[[nodiscard]] Status write_group_title(Writer& out, std::string_view title);
+// Writes the line "     |title|". Returns the writer's first failure.
+Status write_group_title(Writer& out, std::string_view title);
 
-// Writes the texts separated by ", "; nothing for an empty list. Fails with the
-// writer's error.
-[[nodiscard]] Status write_joined(Writer& out, std::span<const std::string_view> texts);
+// Writes the texts separated by ", "; nothing for an empty list. Returns the
+// writer's first failure.
+Status write_joined(Writer& out, std::span<const std::string_view> texts);
 
 }  // namespace gorv

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "app/log.h"
 #include "cli/help.h"
 #include "cli/usage.h"
 #include "cli/value_parsers.h"
+#include "core/log.h"
 
 namespace gorv {
 namespace {

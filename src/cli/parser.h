@@ -5,9 +5,9 @@
 #include <span>
 #include <string_view>
 
-#include "app/error.h"
 #include "cli/command.h"
 #include "cli/writer.h"
+#include "core/error.h"
 
 namespace gorv {
 

@@ -41,67 +41,47 @@ Status write_short_name(char short_name, Writer& out) {
 
 Status write_option_usage(const Option& option, Writer& out) {
     if (option.short_name) {
-        if (Status written = out.write("-"); !written) return written;
-        if (Status written = write_short_name(*option.short_name, out); !written) return written;
+        out.write("-");
+        write_short_name(*option.short_name, out);
     } else {
-        if (Status written = out.write(no_short_name); !written) return written;
+        out.write(no_short_name);
     }
-    if (option.short_name && option.long_name) {
-        if (Status written = out.write(", "); !written) return written;
-    }
-    if (option.long_name) {
-        if (Status written = write_pieces(out, {"--", *option.long_name}); !written) return written;
-    }
+    if (option.short_name && option.long_name) out.write(", ");
+    if (option.long_name) write_pieces(out, {"--", *option.long_name});
     if (option.long_aliases) {
-        for (const std::string_view alias : *option.long_aliases) {
-            if (Status written = write_pieces(out, {", ", "--", alias}); !written) return written;
-        }
+        for (const std::string_view alias : *option.long_aliases)
+            write_pieces(out, {", ", "--", alias});
     }
     return write_pieces(out, {" <", type_text(option.value), ">"});
 }
 
 Status write_usage(const Command& command, Writer& out) {
-    if (Status written = write_pieces(out, {title_box, "\n", "USAGE:\n"}); !written) return written;
+    write_pieces(out, {title_box, "\n", "USAGE:\n"});
     if (command.options) {
-        if (Status written = write_pieces(out, {"    ", command.name, " ["}); !written) {
-            return written;
-        }
+        write_pieces(out, {"    ", command.name, " ["});
         bool first = true;
         for (const Option& option : *command.options) {
-            if (!first) {
-                if (Status written = out.write("\n          "); !written) return written;
-            }
+            if (!first) out.write("\n          ");
             first = false;
-            if (Status written = write_pieces(out, {" ", "--"}); !written) return written;
+            write_pieces(out, {" ", "--"});
             // An option without a long name shows its short name in that place.
             if (option.long_name) {
-                if (Status written = out.write(*option.long_name); !written) return written;
+                out.write(*option.long_name);
             } else if (option.short_name) {
-                if (Status written = write_short_name(*option.short_name, out); !written) {
-                    return written;
-                }
+                write_short_name(*option.short_name, out);
             }
-            if (Status written = write_pieces(out, {" <", type_text(option.value), ">"});
-                !written) {
-                return written;
-            }
+            write_pieces(out, {" <", type_text(option.value), ">"});
         }
-        if (Status written = out.write(" ]\n\n"); !written) return written;
-        if (!command.subcommands) return {};
+        out.write(" ]\n\n");
+        if (!command.subcommands) return out.status();
     }
     if (command.subcommands) {
-        if (Status written = write_pieces(out, {"    ", command.name, " ["}); !written) {
-            return written;
-        }
+        write_pieces(out, {"    ", command.name, " ["});
         bool first = true;
         for (const Command& subcommand : *command.subcommands) {
-            if (!first) {
-                if (Status written = out.write("|"); !written) return written;
-            }
+            if (!first) out.write("|");
             first = false;
-            if (Status written = write_pieces(out, {" ", subcommand.name, " "}); !written) {
-                return written;
-            }
+            write_pieces(out, {" ", subcommand.name, " "});
         }
         return out.write("]\n\n");
     }

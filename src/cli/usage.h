@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "app/error.h"
 #include "cli/command.h"
 #include "cli/writer.h"
+#include "core/error.h"
 
 namespace gorv {
 
@@ -16,14 +16,14 @@ inline constexpr std::string_view title_box = "┌────┐\n│gorv│\n�
 [[nodiscard]] std::string_view type_text(const Value& value);
 
 // Writes the usage display of the command: the title box, "USAGE:", the bracketed option
-// list and the bracketed sub-command list. Does not flush. Fails with the writer's error.
+// list and the bracketed sub-command list. Does not flush. Returns the writer's first failure.
 [[nodiscard]] Status write_usage(const Command& command, Writer& out);
 
 // Writes the one-line usage of an option, such as "-c, --color <string>", without a
-// line feed. Fails with the writer's error.
-[[nodiscard]] Status write_option_usage(const Option& option, Writer& out);
+// line feed. Returns the writer's first failure.
+Status write_option_usage(const Option& option, Writer& out);
 
 // Writes a short name as the UTF-8 encoding of the code point equal to its byte.
-[[nodiscard]] Status write_short_name(char short_name, Writer& out);
+Status write_short_name(char short_name, Writer& out);
 
 }  // namespace gorv

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/error.h"
-#include "app/settings.h"
 #include "cli/command.h"
+#include "core/error.h"
+#include "core/settings.h"
 
 namespace gorv {
 

@@ -2,9 +2,9 @@
 
 #include <thread>
 
-#include "app/log.h"
-#include "app/sleep.h"
-#include "app/terminal_lock.h"
+#include "core/log.h"
+#include "core/sleep.h"
+#include "core/terminal_lock.h"
 #include "render/opening.h"
 #include "render/styles.h"
 #include "term/termbox2.h"

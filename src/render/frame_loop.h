@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "app/run_state.h"
-#include "app/settings.h"
+#include "core/run_state.h"
+#include "core/settings.h"
 #include "render/opening.h"
 #include "render/render_state.h"
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <mutex>
 
-#include "app/sleep.h"
-#include "app/terminal_lock.h"
+#include "core/sleep.h"
+#include "core/terminal_lock.h"
 #include "render/symbols.h"
 #include "term/termbox2.h"
 

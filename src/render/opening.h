@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/error.h"
+#include "core/error.h"
 #include "render/render_state.h"
 
 namespace gorv {

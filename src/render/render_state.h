@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "app/error.h"
-#include "app/settings.h"
+#include "core/error.h"
+#include "core/settings.h"
 #include "render/random.h"
 
 namespace gorv {

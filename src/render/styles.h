@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/error.h"
+#include "core/error.h"
 #include "render/render_state.h"
 
 namespace gorv {

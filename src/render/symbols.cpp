@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "term/termbox2.h"
 
 namespace gorv {

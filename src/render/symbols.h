@@ -3,8 +3,8 @@
 #include <climits>
 #include <cstdint>
 
-#include "app/error.h"
-#include "app/settings.h"
+#include "core/error.h"
+#include "core/settings.h"
 #include "render/random.h"
 #include "render/render_state.h"
 #include "term/termbox2.h"

@@ -78,7 +78,7 @@ struct EncodeRun {
     ScreenModel& m;
     char* p;
 
-    enum class Horizontal {
+    enum class Horizontal : std::uint8_t {
         none,
         rewrite,       // write the cells in between again
         right,         // cuf n
@@ -322,7 +322,7 @@ struct EncodeRun {
             }
         }
 
-        enum class Way { address, home, across, continuation };
+        enum class Way : std::uint8_t { address, home, across, continuation };
         Way way = Way::address;
         std::size_t best = d.move.length(y, x);
         bool line_start = false;

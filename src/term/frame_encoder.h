@@ -7,6 +7,7 @@
 // src/term.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 #include "term/cell_buffers.h"
@@ -17,7 +18,7 @@ namespace term_internal {
 
 // Where the terminal's cursor is, as far as the layer knows.
 struct CursorModel {
-    enum class Kind {
+    enum class Kind : std::uint8_t {
         unknown,       // after a resize or an unusual step: only an absolute move is safe
         known,         // on the cell (x, y)
         wrap_pending,  // written into the last column of row y on a terminal with deferred

@@ -7,6 +7,7 @@
 // src/term.
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -17,7 +18,7 @@ namespace term_internal {
 
 class InputDecoder {
   public:
-    enum class Result {
+    enum class Result : std::uint8_t {
         event,      // *ev holds a key event
         need_more,  // the bytes held begin a sequence that may go on
         empty,      // no bytes held

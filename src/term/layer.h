@@ -10,7 +10,7 @@
 
 namespace term_internal {
 
-enum class Backing { none, memory, tty };
+enum class Backing : std::uint8_t { none, memory, tty };
 
 // The in-memory screen's queued events and its count of presents.
 struct MemoryQueue {

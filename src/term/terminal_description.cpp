@@ -26,7 +26,10 @@ constexpr int probe_second = 8293;
 // a screen position has, and the borders between them.
 constexpr int checked_values[] = {0, 1, 8, 9, 10, 98, 99, 100, 998, 999, 1000, 9998};
 
+// tigetstr gives null for an absent capability and (char*)-1 for a name that is not a
+// string capability.
 bool is_absent(const char* text) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): terminfo's own marker value
     return text == nullptr || text == reinterpret_cast<const char*>(-1);
 }
 

@@ -7,9 +7,9 @@
 #include <thread>
 
 #include "app/session.h"
-#include "app/terminal_lock.h"
 #include "app/threads.h"
 #include "app/watcher.h"
+#include "core/terminal_lock.h"
 #include "render/frame_loop.h"
 #include "support/captured_fd.h"
 #include "term/memory_screen.h"
@@ -215,21 +215,6 @@ TEST(RunFailure, AWatcherThatFailsEndsTheRunWithItsErrorLine) {
     capture.restore();
     EXPECT_FALSE(render.running);
     EXPECT_EQ(capture.text(), "error: OutOfMemory\n");
-}
-
-TEST(FrameDelay, FollowsTheTablePerStyleAndSpeed) {
-    struct Case {
-        Style style;
-        Speed speed;
-        std::uint32_t nanoseconds;
-    };
-    const Case cases[] = {
-        {Style::rain, Speed::slow, 794'609'840},    {Style::rain, Speed::normal, 119'191'476},
-        {Style::rain, Speed::fast, 39'730'492},     {Style::default_, Speed::slow, 238'382'952},
-        {Style::blocks, Speed::normal, 79'460'984}, {Style::grid, Speed::fast, 39'730'492},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(frame_delay_ns(c.style, c.speed), c.nanoseconds);
 }
 
 }  // namespace

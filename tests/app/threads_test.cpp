@@ -40,7 +40,7 @@ template <class Check>
 int with_no_room_for_a_stack(Check check) {
     const pid_t child = fork();
     if (child == 0) {
-        const rlim_t room = address_space_in_use() + 4 * 1024 * 1024;
+        const rlim_t room = address_space_in_use() + rlim_t{4} * 1024 * 1024;
         const rlimit limit{room, room};
         if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(3);
         _exit(check() ? 0 : 1);

@@ -35,7 +35,12 @@ class Arguments {
 class FailingWriter final : public Writer {
   public:
     explicit FailingWriter(std::size_t budget) : budget_(budget) {}
-    [[nodiscard]] Status write(std::string_view bytes) override {
+    std::string text;
+    int failures = 0;
+    bool fail_flush = false;
+
+  private:
+    [[nodiscard]] Status append(std::string_view bytes) override {
         if (bytes.size() > budget_) {
             ++failures;
             return std::unexpected(Error::WriteFailed);
@@ -44,15 +49,11 @@ class FailingWriter final : public Writer {
         text.append(bytes);
         return {};
     }
-    [[nodiscard]] Status flush() override {
+    [[nodiscard]] Status deliver() override {
         if (fail_flush) return std::unexpected(Error::WriteFailed);
         return {};
     }
-    std::string text;
-    int failures = 0;
-    bool fail_flush = false;
 
-  private:
     std::size_t budget_;
 };
 

@@ -86,6 +86,7 @@ void expect_option(const Option& option, const OptionRow& row, const Command& ow
 
 std::vector<std::string_view> names(const std::vector<Command>& commands) {
     std::vector<std::string_view> result;
+    result.reserve(commands.size());
     for (const Command& command : commands)
         result.push_back(command.name);
     return result;

@@ -117,7 +117,7 @@ void accents_empty(Command& root) {
     EXPECT_EQ(accents.count, 0);
 }
 
-std::function<void(Command&)> holds(std::string_view option, std::vector<Entry> entries) {
+std::function<void(Command&)> holds(std::string_view option, const std::vector<Entry>& entries) {
     return [option, entries](Command& root) { EXPECT_EQ(stored(value_of(root, option)), entries); };
 }
 

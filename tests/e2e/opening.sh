@@ -7,22 +7,22 @@ run_in_pane 80 24
 seen_name=0
 seen_glyph=0
 for _ in $(seq 150); do
-    # One capture for the text and its attributes: the opening moves on between two. The
-    # whole name shows for four steps only, so a capture without it is let go at once.
-    styled_screen=$(tmux_capture_styled)
-    if [[ $styled_screen != *GORV* ]]; then
+    # One capture serves both the text and its attributes: the opening moves on meanwhile.
+    styled=$(tmux_capture_styled)
+    # The whole name shows for four steps only (160 ms): a capture without it is let go
+    # at once, so that the loop looks often enough under load.
+    if [[ $styled != *GORV* ]]; then
         sleep 0.01
         continue
     fi
-    screen=$(sed 's/\x1b\[[0-9;]*m//g' <<<"$styled_screen" | awk '{ printf "%-80s\n", $0 }')
+    screen=$(sed 's/\x1b\[[0-9;]*m//g' <<<"$styled" | awk '{ printf "%-80s\n", $0 }')
     row12=$(sed -n 13p <<<"$screen")
     if [[ ${row12:38:4} == GORV ]]; then
         seen_name=1
         # The glyph runs on rows 11 to 13 between x = 36 and x = 43.
         box=$(sed -n '12,14p' <<<"$screen" | cut -c37-44)
         grep -q '[│┌─┐┘└]' <<<"$box" && seen_glyph=1
-        styled=$(sed -n 13p <<<"$styled_screen")
-        [[ $styled == *$'\e[1m'* ]] || fail "the name is not bold"
+        [[ $(sed -n 13p <<<"$styled") == *$'\e[1m'* ]] || fail "the name is not bold"
         break
     fi
     sleep 0.02

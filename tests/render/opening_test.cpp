@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/terminal_lock.h"
+#include "core/terminal_lock.h"
 #include "support.h"
 #include "term/memory_screen.h"
 #include "term/termbox2.h"

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <string_view>
 
-#include "app/error.h"
+#include "core/error.h"
 
 namespace gorv {
 

@@ -6,16 +6,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "expected_texts.h"
+#include "cli/expected_texts.h"
 
 namespace gorv {
 namespace {
 
-enum class Output { captured, closed, broken_pipe };
+enum class Output : std::uint8_t { captured, closed, broken_pipe };
 
 struct ProgramRun {
     int status = -1;  // exit status; -1 when the program did not exit normally
@@ -25,7 +26,7 @@ struct ProgramRun {
 
 std::string contents(std::FILE* file) {
     std::string bytes;
-    std::rewind(file);
+    if (std::fseek(file, 0, SEEK_SET) != 0) return bytes;
     char chunk[4096];
     std::size_t got = 0;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
@@ -47,6 +48,7 @@ ProgramRun run_program(const std::vector<std::string>& arguments,
     std::vector<std::string> texts{GORV_PROGRAM};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
+    argv.reserve(texts.size() + 1);
     for (std::string& text : texts)
         argv.push_back(text.data());
     argv.push_back(nullptr);

@@ -1,4 +1,4 @@
-#include "app/sleep.h"
+#include "core/sleep.h"
 
 #include <cerrno>
 #include <ctime>

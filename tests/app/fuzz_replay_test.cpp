@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "arguments_input.h"
-#include "cli_test_support.h"
+#include "cli/cli_test_support.h"
 
 namespace gorv {
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_test_support.h"
+#include "cli/expected_texts.h"
 #include "cli/parser.h"
 #include "cli/value_parsers.h"
-#include "cli_test_support.h"
-#include "expected_texts.h"
 
 namespace gorv {
 namespace {
@@ -68,32 +68,33 @@ TEST_P(SettingsTable, FromTheParsedCommand) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SettingsTable,
-    ::testing::Values(
-        SettingsRow{{}, Settings{}},
-        SettingsRow{{"-a"}, with([](Settings& s) {
-                        s.accents = std::vector{Accent::bright, Accent::bold, Accent::dim};
-                    })},
-        SettingsRow{{"-a", "pulse", "-a", "pulse"}, with([](Settings& s) {
-                        s.accents = std::vector{Accent::pulse, Accent::pulse};
-                    })},
-        SettingsRow{
-            {"-a", "dim,bold;pulse,bright,dim"}, with([](Settings& s) {
-                s.accents = std::vector{Accent::dim, Accent::bold, Accent::pulse, Accent::bright};
-            })},
-        SettingsRow{{"-a", "pulse", "-a"},
-                    with([](Settings& s) { s.accents = std::vector{Accent::pulse}; })},
-        SettingsRow{{"-c", "yellow", "-s", "rain", "-m", "textual", "-t", "0x10", "--speed", "slow",
-                     "--bare", "--debug"},
-                    with([](Settings& s) {
-                        s.color = Color::yellow;
-                        s.style = Style::rain;
-                        s.mode = Mode::textual;
-                        s.time = 16;
-                        s.speed = Speed::slow;
-                        s.bare = true;
-                        s.debug = true;
-                    })},
-        SettingsRow{{"-cblue"}, with([](Settings& s) { s.color = Color::blue; })}));
+    ::testing::Values(SettingsRow{{}, Settings{}},
+                      SettingsRow{{"-a"}, with([](Settings& s) {
+                                      s.accents =
+                                          std::vector{Accent::bright, Accent::bold, Accent::dim};
+                                  })},
+                      SettingsRow{{"-a", "pulse", "-a", "pulse"}, with([](Settings& s) {
+                                      s.accents = std::vector{Accent::pulse, Accent::pulse};
+                                  })},
+                      SettingsRow{{"-a", "dim,bold;pulse,bright,dim"}, with([](Settings& s) {
+                                      s.accents = std::vector{Accent::dim, Accent::bold,
+                                                              Accent::pulse, Accent::bright};
+                                  })},
+                      SettingsRow{{"-a", "pulse", "-a"}, with([](Settings& s) {
+                                      s.accents = std::vector{Accent::pulse};
+                                  })},
+                      SettingsRow{{"-c", "yellow", "-s", "rain", "-m", "textual", "-t", "0x10",
+                                   "--speed", "slow", "--bare", "--debug"},
+                                  with([](Settings& s) {
+                                      s.color = Color::yellow;
+                                      s.style = Style::rain;
+                                      s.mode = Mode::textual;
+                                      s.time = 16;
+                                      s.speed = Speed::slow;
+                                      s.bare = true;
+                                      s.debug = true;
+                                  })},
+                      SettingsRow{{"-cblue"}, with([](Settings& s) { s.color = Color::blue; })}));
 
 TEST(SettingsFromCommand, ColoursKeepTheirNumbers) {
     EXPECT_EQ(static_cast<int>(settings_from_command(*parsed_tree({"-c", "yellow"}))->color), 4);
@@ -153,79 +154,6 @@ TEST(SettingsFromCommand, Guards) {
     // Without a default and not given, an option leaves its field alone.
     auto absent = command_with({option_of("time", ValueKind::u32, std::nullopt)});
     EXPECT_EQ(settings_from_command(*absent)->time, 0u);
-}
-
-// Reads whatever is in the pipe without waiting.
-std::string drain(int fd) {
-    std::string bytes;
-    char chunk[4096];
-    ssize_t got = 0;
-    while ((got = ::read(fd, chunk, sizeof chunk)) > 0)
-        bytes.append(chunk, static_cast<std::size_t>(got));
-    return bytes;
-}
-
-class Pipe {
-  public:
-    Pipe() {
-        EXPECT_EQ(::pipe(fds_), 0);
-        ::fcntl(fds_[0], F_SETFL, O_NONBLOCK);
-    }
-    ~Pipe() {
-        close_read();
-        if (fds_[1] >= 0) ::close(fds_[1]);
-    }
-    int read_end() const { return fds_[0]; }
-    int write_end() const { return fds_[1]; }
-    void close_read() {
-        if (fds_[0] >= 0) ::close(fds_[0]);
-        fds_[0] = -1;
-    }
-
-  private:
-    int fds_[2] = {-1, -1};
-};
-
-TEST(FileWriter, BuffersUpTo2048Bytes) {
-    Pipe pipe;
-    FileWriter writer(pipe.write_end());
-    const std::string first(2047, 'a');
-    ASSERT_TRUE(writer.write(first));
-    ASSERT_TRUE(writer.write("b"));
-    EXPECT_EQ(drain(pipe.read_end()), "") << "a buffer that just filled up is not drained yet";
-    ASSERT_TRUE(writer.write("cd"));
-    EXPECT_EQ(drain(pipe.read_end()), first + "b");
-    ASSERT_TRUE(writer.flush());
-    EXPECT_EQ(drain(pipe.read_end()), "cd");
-    const std::string large(5000, 'x');
-    ASSERT_TRUE(writer.write(large));
-    ASSERT_TRUE(writer.flush());
-    EXPECT_EQ(drain(pipe.read_end()), large);
-}
-
-void do_nothing(int) {}
-
-TEST(FileWriter, FailuresAreWriteFailed) {
-    // As in the program: SIGPIPE is handled, so a write to a pipe without reader fails.
-    struct sigaction handled {};
-    handled.sa_handler = do_nothing;
-    sigemptyset(&handled.sa_mask);
-    struct sigaction previous {};
-    ASSERT_EQ(sigaction(SIGPIPE, &handled, &previous), 0);
-    {
-        Pipe pipe;
-        pipe.close_read();
-        FileWriter writer(pipe.write_end());
-        ASSERT_TRUE(writer.write("lost"));
-        EXPECT_EQ(writer.flush(), fails(Error::WriteFailed));
-        EXPECT_TRUE(writer.flush()) << "the undelivered bytes were dropped";
-    }
-    ASSERT_EQ(sigaction(SIGPIPE, &previous, nullptr), 0);
-
-    FileWriter closed(-1);
-    EXPECT_TRUE(closed.flush()) << "nothing to write";
-    EXPECT_TRUE(closed.write(std::string(2048, 'z')));
-    EXPECT_EQ(closed.write("!"), fails(Error::WriteFailed));
 }
 
 // One run of the stage with standard output and standard error captured.
