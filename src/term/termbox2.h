@@ -63,14 +63,18 @@ inline constexpr int TB_ERR_POLL = -14;
 // controlling terminal (TB_ERR_INIT_OPEN), TERM is missing or names no description with
 // cursor addressing (TB_ERR_NO_TERM), or memory runs out (TB_ERR_MEM);
 // TB_ERR_INIT_ALREADY when already initialised. Characters go out as UTF-8 whatever the
-// locale. Never prints, never exits, and installs no handler but one for SIGWINCH.
+// locale. Never prints and never exits. Installs a handler for SIGWINCH and, for every
+// signal whose default action ends the process and that still has that default
+// disposition, one that gives the terminal back (with async-signal-safe calls only) and
+// then lets the default action happen, so that the exit status still names the signal.
 int tb_init();
 
 // Gives the terminal back as it was found: cursor shown, attributes reset, screen cleared
 // (on a terminal without an alternate screen the cleared screen is what remains), alternate
 // screen and keypad mode left, terminal modes restored with every byte typed during the
-// run but never read discarded, SIGWINCH handling restored. TB_ERR_NOT_INIT when not
-// initialised.
+// run but never read discarded, signal handling restored. Never waits for a terminal that
+// takes no output: the end bytes are queued, and take effect when it drains.
+// TB_ERR_NOT_INIT when not initialised.
 int tb_shutdown();
 
 // The size in cells as of tb_init or the last resize event; TB_ERR_NOT_INIT when not
@@ -88,7 +92,9 @@ int tb_set_cell(int x, int y, std::uint32_t ch, uintattr_t fg, uintattr_t bg);
 
 // Brings the terminal up to date with the back buffer, writing only the cells that changed
 // since the last present, in one write: every cell, the bottom right one included, without
-// ever scrolling the screen. Nothing is written when nothing changed. TB_ERR when the
+// ever scrolling the screen. Nothing is written when nothing changed. Never blocks: while
+// the terminal has not taken the previous frame, this one is skipped and the next present
+// sends the difference gathered, so a slow terminal shows fewer frames. TB_ERR when the
 // terminal cannot be written.
 int tb_present();
 

@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <iterator>
 #include <new>
 
 #include "term/layer.h"
@@ -62,9 +64,12 @@ int size_output(Tty& t, int w, int h) {
     // Not value-initialised: pages never written cost no memory.
     char* data = new (std::nothrow) char[capacity];
     if (data == nullptr) return TB_ERR_MEM;
+    // Bytes of a frame not yet sent go with the old buffer: after a resize every cell is
+    // drawn again anyway.
     t.out.data.reset(data);
     t.out.capacity = capacity;
     t.out.size = 0;
+    t.unsent_from = 0;
     return TB_OK;
 }
 
@@ -72,21 +77,107 @@ void fill_blank(std::vector<Cell>& cells) {
     std::fill(cells.begin(), cells.end(), Cell{' ', TB_DEFAULT, TB_DEFAULT});
 }
 
-int write_all(int fd, const char* bytes, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = write(fd, bytes, size);
+// Writes as much of bytes as the terminal takes now; the number written, or -1 on an
+// error other than a full queue. Async-signal-safe.
+ssize_t write_now(int fd, const char* bytes, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t written = write(fd, bytes + done, size - done);
         if (written < 0) {
             if (errno == EINTR) continue;
-            return TB_ERR;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+            return -1;
         }
+        done += static_cast<std::size_t>(written);
+    }
+    return static_cast<ssize_t>(done);
+}
+
+// Writes all of bytes, waiting for the terminal up to about a second in all.
+int write_waiting(int fd, const char* bytes, std::size_t size) {
+    for (int waits = 0;; ++waits) {
+        const ssize_t written = write_now(fd, bytes, size);
+        if (written < 0) return TB_ERR;
         bytes += written;
         size -= static_cast<std::size_t>(written);
+        if (size == 0) return TB_OK;
+        if (waits == 20) return TB_ERR;
+        pollfd out{fd, POLLOUT, 0};
+        (void)poll(&out, 1, 50);
+    }
+}
+
+// The encoder's way out for a frame larger than the buffer (which its bound rules out).
+int flush_output(void* context, const char* bytes, std::size_t size) {
+    return write_waiting(static_cast<Tty*>(context)->fd, bytes, size);
+}
+
+// Sends the bytes of the frame not yet written; TB_OK also when some remain.
+int send_unsent(Tty& t) {
+    const std::size_t left = t.out.size - t.unsent_from;
+    if (left == 0) return TB_OK;
+    const ssize_t written = write_now(t.fd, t.out.data.get() + t.unsent_from, left);
+    if (written < 0) return TB_ERR;
+    t.unsent_from += static_cast<std::size_t>(written);
+    return TB_OK;
+}
+
+// The end bytes, then the modes as found with unread input discarded; nothing waits for
+// the terminal. When the kernel's queue has no room for the end bytes, what it holds for
+// the terminal is dropped to make room: those are frame bytes the screen is about to
+// clear. Async-signal-safe.
+void give_back_now(int fd, const char* bytes, std::size_t size, const termios* modes) {
+    if (size > 0 && write_now(fd, bytes, size) != static_cast<ssize_t>(size)) {
+        (void)tcflush(fd, TCOFLUSH);
+        (void)write_now(fd, bytes, size);
+    }
+    if (modes != nullptr) {
+        (void)tcsetattr(fd, TCSANOW, modes);
+        (void)tcflush(fd, TCIFLUSH);
+    }
+}
+
+// Signals whose default action ends the process (all but SIGKILL, which cannot be caught).
+constexpr int fatal_signals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT,
+                                 SIGBUS,  SIGFPE,  SIGUSR1,   SIGSEGV, SIGUSR2, SIGPIPE,
+                                 SIGALRM, SIGTERM, SIGSTKFLT, SIGXCPU, SIGXFSZ, SIGVTALRM,
+                                 SIGPROF, SIGIO,   SIGPWR,    SIGSYS};
+static_assert(std::size(fatal_signals) <= sizeof(Tty::fatal_installed) / sizeof(bool));
+
+void on_fatal_signal(int signal_number) {
+    Tty& t = layer.tty;
+    // The first handler to run gives the terminal back; the disposition then becomes the
+    // default, and the signal, raised again, takes its default action once this returns.
+    if (const int fd = t.signal_fd.exchange(-1); fd >= 0)
+        give_back_now(fd, t.give_back, t.give_back_size, &t.saved_modes);
+    struct sigaction default_action{};
+    default_action.sa_handler = SIG_DFL;
+    sigemptyset(&default_action.sa_mask);
+    (void)sigaction(signal_number, &default_action, nullptr);
+    (void)raise(signal_number);
+}
+
+int install_fatal_handlers(Tty& t) {
+    struct sigaction on_fatal{};
+    on_fatal.sa_handler = on_fatal_signal;
+    sigemptyset(&on_fatal.sa_mask);
+    for (std::size_t i = 0; i < std::size(fatal_signals); ++i) {
+        struct sigaction found{};
+        if (sigaction(fatal_signals[i], nullptr, &found) != 0) return TB_ERR;
+        // The program's own handlers and ignored signals stay as they are.
+        if ((found.sa_flags & SA_SIGINFO) != 0 || found.sa_handler != SIG_DFL) continue;
+        if (sigaction(fatal_signals[i], &on_fatal, &t.saved_fatal[i]) != 0) return TB_ERR;
+        t.fatal_installed[i] = true;
     }
     return TB_OK;
 }
 
-int flush_output(void* context, const char* bytes, std::size_t size) {
-    return write_all(static_cast<Tty*>(context)->fd, bytes, size);
+void restore_fatal_handlers(Tty& t) {
+    for (std::size_t i = 0; i < std::size(fatal_signals); ++i) {
+        if (!t.fatal_installed[i]) continue;
+        (void)sigaction(fatal_signals[i], &t.saved_fatal[i], nullptr);
+        t.fatal_installed[i] = false;
+    }
 }
 
 termios raw_modes(const termios& found) {
@@ -105,10 +196,11 @@ termios raw_modes(const termios& found) {
 // Undoes whatever of the takeover `t` records, in reverse order, and empties it. The one
 // path out of a session, whether tb_init failed half-way or tb_shutdown ends it.
 void release(Tty& t) {
-    if (t.screen_taken) (void)write_all(t.fd, t.give_back.data(), t.give_back.size());
-    // TCSAFLUSH: after the bytes above are out, and with every byte typed during the run
-    // but never read discarded, so that none reaches the shell.
-    if (t.modes_changed) (void)tcsetattr(t.fd, TCSAFLUSH, &t.saved_modes);
+    t.signal_fd.store(-1);
+    restore_fatal_handlers(t);
+    const std::size_t end_size = t.screen_taken ? t.give_back_size : 0;
+    if (t.fd >= 0)
+        give_back_now(t.fd, t.give_back, end_size, t.modes_changed ? &t.saved_modes : nullptr);
     if (t.winch_installed) (void)sigaction(SIGWINCH, &t.saved_winch, nullptr);
     t.signal_wake.store(-1);
     t.resized.store(false);
@@ -123,9 +215,9 @@ void release(Tty& t) {
     t.encoder = FrameEncoder{};
     t.model = ScreenModel{};
     t.out = OutputBuffer{};
+    t.unsent_from = 0;
     t.input = InputDecoder{};
-    t.give_back.clear();
-    t.give_back.shrink_to_fit();
+    t.give_back_size = 0;
 }
 
 int take_over(Tty& t, CellBuffers& buffers) {
@@ -140,10 +232,18 @@ int take_over(Tty& t, CellBuffers& buffers) {
     std::string start;
     try {
         start = d.enter_screen + d.keypad_on + d.hide_cursor + d.reset_style + d.clear;
-        t.give_back = d.show_cursor + d.reset_style + d.clear + d.exit_screen + d.keypad_off;
+        const std::string end =
+            d.show_cursor + d.reset_style + d.clear + d.exit_screen + d.keypad_off;
+        if (end.size() > sizeof t.give_back) return TB_ERR_NO_TERM;
+        std::copy(end.begin(), end.end(), t.give_back);
+        t.give_back_size = end.size();
     } catch (const std::bad_alloc&) {
         return TB_ERR_MEM;
     }
+    // Frames are written without blocking. The descriptor is the layer's own opening of
+    // the terminal, so no other program's descriptor changes with it.
+    const int flags = fcntl(t.fd, F_GETFL);
+    if (flags < 0 || fcntl(t.fd, F_SETFL, flags | O_NONBLOCK) != 0) return TB_ERR;
 
     int pipe_fds[2];
     if (pipe2(pipe_fds, O_CLOEXEC | O_NONBLOCK) != 0) return TB_ERR;
@@ -169,7 +269,9 @@ int take_over(Tty& t, CellBuffers& buffers) {
     t.modes_changed = true;
     if (tcsetattr(t.fd, TCSAFLUSH, &raw) != 0) return TB_ERR;
     t.screen_taken = true;
-    if (const int rc = write_all(t.fd, start.data(), start.size()); rc != TB_OK) return rc;
+    if (const int rc = install_fatal_handlers(t); rc != TB_OK) return rc;
+    t.signal_fd.store(t.fd);
+    if (const int rc = write_waiting(t.fd, start.data(), start.size()); rc != TB_OK) return rc;
     // The clear homed the cursor and sgr0 left the default style.
     t.model.cursor = {CursorModel::Kind::known, 0, 0};
     t.model.style_known = true;
@@ -223,12 +325,17 @@ void tty_close(Tty& tty) {
 }
 
 int tty_present(Tty& tty, CellBuffers& buffers) {
+    if (const int rc = send_unsent(tty); rc != TB_OK) return rc;
+    if (tty.unsent_from < tty.out.size) return TB_OK;
+    int queued = 0;
+    if (ioctl(tty.fd, TIOCOUTQ, &queued) == 0 && queued > 0) return TB_OK;
     tty.out.size = 0;
+    tty.unsent_from = 0;
     if (const int rc = tty.encoder.encode(buffers, tty.model, tty.out, flush_output, &tty);
         rc != TB_OK) {
         return rc;
     }
-    return write_all(tty.fd, tty.out.data.get(), tty.out.size);
+    return send_unsent(tty);
 }
 
 int tty_peek_event(Tty& tty, CellBuffers& buffers, tb_event* ev, int timeout_ms) {
