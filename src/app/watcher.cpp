@@ -32,8 +32,8 @@ struct Wakeup {
 
 // Waits up to the poll timeout for input, a resize or a signal without holding the
 // terminal lock, then takes whatever is ready. A termination signal is reported as a key
-// press, and so is a terminal that has gone away. The terminal is asked for an event only
-// when one of its descriptors is ready.
+// press, and so is a terminal that has gone away. A terminal with descriptors is asked for
+// an event only when one of them is ready.
 Wakeup next_wakeup() {
     Wakeup wakeup;
     int tty = -1;
@@ -59,7 +59,10 @@ Wakeup next_wakeup() {
     if (wakeup.stop_signal != 0) return wakeup;
     wakeup.continued = take_continued();
     if (wakeup.continued) return wakeup;
-    if (ready <= 0 || ((fds[0].revents | fds[1].revents) & POLLIN) == 0) return wakeup;
+    // Without descriptors (the in-memory screen) the terminal is asked every time.
+    const bool has_descriptors = tty >= 0 || resize >= 0;
+    if (has_descriptors && (ready <= 0 || ((fds[0].revents | fds[1].revents) & POLLIN) == 0))
+        return wakeup;
     std::lock_guard terminal(terminal_lock());
     (void)tb_peek_event(&wakeup.event, 0);
     return wakeup;
