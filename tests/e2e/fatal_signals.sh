@@ -11,10 +11,13 @@ for signal in USR1:10 SEGV:11; do
     pid=$(gorv_pid) || fail "$name: no gorv process"
     kill -s "$name" "$pid"
     tmux_wait_exit 10 || fail "$name: gorv did not end"
-    # In a sanitizer build the sanitizer takes SIGSEGV for itself and ends with an abort.
-    if ! [[ $name == SEGV ]] || ! grep -q Sanitizer "$TMUX_DIR/err"; then
-        [[ $(tmux_status) == $((128 + number)) ]] || fail "$name: exit status $(tmux_status)"
+    # A sanitizer build's sanitizer takes SIGSEGV for itself and ends the process its way.
+    if [[ $name == SEGV ]] && grep -q Sanitizer "$TMUX_DIR/err"; then
+        echo "SEGV: left to the sanitizer"
+        tmux_cleanup
+        continue
     fi
+    [[ $(tmux_status) == $((128 + number)) ]] || fail "$name: exit status $(tmux_status)"
     [[ $(tmux_query '#{cursor_flag}') == 1 ]] || fail "$name: the cursor is hidden"
     expect_restored
     tmux_cleanup
