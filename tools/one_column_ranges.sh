@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Writes one_column_ranges.h: the code points from U+00A0 up that show in exactly one
-# terminal column, as the C library's C.UTF-8 locale measures them (its wcwidth gives 1),
-# as inclusive ranges. Run from src/term when the Unicode version of the C library moves:
+# Writes src/term/one_column_ranges.h: the code points from U+00A0 up that show in exactly
+# one terminal column, as the C library's C.UTF-8 locale measures them (its wcwidth gives
+# 1), as inclusive ranges. Run it again when the Unicode version of the C library moves:
 #
-#   tools/one_column_ranges.sh >one_column_ranges.h
+#   tools/one_column_ranges.sh >src/term/one_column_ranges.h
 set -euo pipefail
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
