@@ -16,12 +16,34 @@ void open_session(const RenderState& state) {
         return;
     }
     std::setlocale(LC_ALL, "");
+    // Before the takeover begins: a termination signal from here on ends the run and gives
+    // the terminal back, whenever it comes.
+    catch_termination_signals();
     {
         std::lock_guard guard(terminal_lock());
         (void)tb_init();
     }
     hold_log_lines();
-    catch_termination_signals();
+}
+
+void suspend_session(RenderState& state, int signal_number) {
+    {
+        std::lock_guard guard(terminal_lock());
+        (void)tb_shutdown();
+    }
+    stop_process(signal_number);
+    // Continued: the SIGCONT that did it asks for nothing more.
+    (void)take_continued();
+    retake_session(state);
+}
+
+void retake_session(RenderState& state) {
+    {
+        std::lock_guard guard(terminal_lock());
+        (void)tb_shutdown();
+        (void)tb_init();
+    }
+    read_terminal_size(state);
 }
 
 namespace {

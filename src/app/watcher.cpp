@@ -1,6 +1,7 @@
 #include "app/watcher.h"
 
 #include <poll.h>
+#include <unistd.h>
 
 #include <ctime>
 
@@ -22,11 +23,19 @@ bool read_clock(std::uint64_t& nanoseconds) {
     return true;
 }
 
-// Waits up to the poll timeout for input, a resize or a termination signal without
-// holding the terminal lock, then takes whatever event is ready. A termination signal
-// is reported as a key press, and so is a terminal that has gone away.
-tb_event next_event() {
-    tb_event event{};
+// What the watcher wakes up for besides terminal events.
+struct Wakeup {
+    tb_event event{};        // a key (also for a termination signal) or a resize
+    int stop_signal = 0;     // a stop signal: give the terminal back and stop
+    bool continued = false;  // continued after a stop the watcher did not make
+};
+
+// Waits up to the poll timeout for input, a resize or a signal without holding the
+// terminal lock, then takes whatever is ready. A termination signal is reported as a key
+// press, and so is a terminal that has gone away. A terminal with descriptors is asked for
+// an event only when one of them is ready.
+Wakeup next_wakeup() {
+    Wakeup wakeup;
     int tty = -1;
     int resize = -1;
     {
@@ -34,15 +43,42 @@ tb_event next_event() {
         (void)tb_get_fds(&tty, &resize);
     }
     pollfd fds[] = {{tty, POLLIN, 0}, {resize, POLLIN, 0}, {termination_fd(), POLLIN, 0}};
-    if (caught_signal() == 0) (void)::poll(fds, 3, input_poll_timeout_ms);
+    int ready = 0;
+    if (caught_signal() == 0) ready = ::poll(fds, 3, input_poll_timeout_ms);
+    if ((fds[2].revents & POLLIN) != 0) {
+        char bytes[16];
+        while (::read(fds[2].fd, bytes, sizeof bytes) > 0) {
+        }
+    }
     const bool hung_up = (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
     if (caught_signal() != 0 || hung_up) {
-        event.type = TB_EVENT_KEY;
-        return event;
+        wakeup.event.type = TB_EVENT_KEY;
+        return wakeup;
     }
+    wakeup.stop_signal = take_stop_signal();
+    if (wakeup.stop_signal != 0) return wakeup;
+    wakeup.continued = take_continued();
+    if (wakeup.continued) return wakeup;
+    // Without descriptors (the in-memory screen) the terminal is asked every time.
+    const bool has_descriptors = tty >= 0 || resize >= 0;
+    if (has_descriptors && (ready <= 0 || ((fds[0].revents | fds[1].revents) & POLLIN) == 0))
+        return wakeup;
     std::lock_guard terminal(terminal_lock());
-    (void)tb_peek_event(&event, 0);
-    return event;
+    (void)tb_peek_event(&wakeup.event, 0);
+    return wakeup;
+}
+
+// Keeps the renderer between frames while `change` alters the terminal or the render
+// state, then rebuilds the state for the size it finds.
+template <typename Change>
+Status between_frames(RunState& run, RenderState& render, Change change) {
+    run.resizing = true;
+    while (render.drawing)
+        sleep_nanoseconds(resize_wait_step_ns);
+    change();
+    if (Status rebuilt = rebuild(render); !rebuilt) return rebuilt;
+    run.resizing = false;
+    return {};
 }
 
 // Ends the run after a failure: the renderer must not wait for a watcher that is gone.
@@ -77,16 +113,19 @@ void run_watcher(RunState& run, RenderState& render) {
             return;
         }
 
-        const tb_event event = next_event();
-        if (event.type == TB_EVENT_RESIZE) {
-            run.resizing = true;
-            while (render.drawing)
-                sleep_nanoseconds(resize_wait_step_ns);
-            read_terminal_size(render);
-            if (Status rebuilt = rebuild(render); !rebuilt)
-                return fail(run, render, rebuilt.error());
-            run.resizing = false;
-        } else if (event.type == TB_EVENT_KEY) {
+        const Wakeup wakeup = next_wakeup();
+        const tb_event& event = wakeup.event;
+        Status changed;
+        if (wakeup.stop_signal != 0) {
+            changed =
+                between_frames(run, render, [&] { suspend_session(render, wakeup.stop_signal); });
+        } else if (wakeup.continued) {
+            changed = between_frames(run, render, [&] { retake_session(render); });
+        } else if (event.type == TB_EVENT_RESIZE) {
+            changed = between_frames(run, render, [&] { read_terminal_size(render); });
+        }
+        if (!changed) return fail(run, render, changed.error());
+        if (event.type == TB_EVENT_KEY) {
             render.running = false;
             return;
         }

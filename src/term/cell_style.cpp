@@ -1,6 +1,6 @@
 #include "term/cell_style.h"
 
-#include <cwchar>
+#include "term/char_width.h"
 
 namespace term_internal {
 
@@ -33,12 +33,35 @@ CellStyle cell_style(uintattr_t fg, uintattr_t bg, int colours) {
     return style;
 }
 
-std::uint32_t display_char(std::uint32_t ch, bool utf8) {
+std::uint32_t display_char(std::uint32_t ch) {
     if (ch == 0) return ' ';
-    if (ch >= 0x20 && ch < 0x7F) return ch;
-    if (!utf8) return '?';
-    if (ch < 0xA0 || (ch >= 0xD800 && ch <= 0xDFFF) || ch > 0x10FFFF) return replacement_char;
-    return wcwidth(static_cast<wchar_t>(ch)) == 1 ? ch : replacement_char;
+    return is_one_column(ch) ? ch : replacement_char;
+}
+
+char* put_utf8(char* out, std::uint32_t ch) {
+    auto byte = [](std::uint32_t bits) {
+        return static_cast<char>(static_cast<unsigned char>(bits));
+    };
+    if (ch < 0x80) {
+        *out++ = byte(ch);
+    } else if (ch < 0x800) {
+        *out++ = byte(0xC0 | (ch >> 6));
+        *out++ = byte(0x80 | (ch & 0x3F));
+    } else if (ch < 0x10000) {
+        *out++ = byte(0xE0 | (ch >> 12));
+        *out++ = byte(0x80 | ((ch >> 6) & 0x3F));
+        *out++ = byte(0x80 | (ch & 0x3F));
+    } else {
+        *out++ = byte(0xF0 | (ch >> 18));
+        *out++ = byte(0x80 | ((ch >> 12) & 0x3F));
+        *out++ = byte(0x80 | ((ch >> 6) & 0x3F));
+        *out++ = byte(0x80 | (ch & 0x3F));
+    }
+    return out;
+}
+
+std::size_t utf8_length(std::uint32_t ch) {
+    return ch < 0x80 ? 1 : ch < 0x800 ? 2 : ch < 0x10000 ? 3 : 4;
 }
 
 }  // namespace term_internal

@@ -3,6 +3,7 @@
 // How an attribute word pair and a character look on a terminal, decided without one.
 // Internal to src/term.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "term/termbox2.h"
@@ -36,8 +37,13 @@ CellStyle cell_style(uintattr_t fg, uintattr_t bg, int colours);
 // The character to write for the cell character ch: 0 is a blank; a character that is not
 // printable in exactly one column (control characters, combining and wide characters,
 // surrogates, values beyond U+10FFFF) becomes U+FFFD, so that every cell stays one column.
-// When utf8 is false only ASCII can be written and everything else becomes '?'. Widths
-// follow the character type of the current locale.
-std::uint32_t display_char(std::uint32_t ch, bool utf8);
+// The same whatever the locale.
+std::uint32_t display_char(std::uint32_t ch);
+
+// Writes ch (at most U+10FFFF) as UTF-8 at out and returns the end: 1 to 4 bytes.
+char* put_utf8(char* out, std::uint32_t ch);
+
+// The number of bytes put_utf8 writes for ch.
+std::size_t utf8_length(std::uint32_t ch);
 
 }  // namespace term_internal

@@ -1,8 +1,10 @@
 #pragma once
 
 // The part of the termbox2 interface that gorv calls, with termbox2's names and
-// behaviour, implemented on ncursesw. Nothing outside src/term includes ncurses.
-// None of these functions is safe to call from two threads at once.
+// behaviour, implemented as termbox2 is: a cell renderer of its own over the terminal's
+// terminfo description, which is the only thing read through ncurses' terminfo library.
+// Nothing outside src/term includes a terminal library. None of these functions is safe to
+// call from two threads at once.
 
 #include <cstdint>
 
@@ -55,17 +57,24 @@ inline constexpr int TB_ERR_OUT_OF_BOUNDS = -9;
 inline constexpr int TB_ERR_READ = -10;
 inline constexpr int TB_ERR_POLL = -14;
 
-// Opens /dev/tty and takes it over (raw input, alternate screen, hidden cursor, cleared
-// screen). Fails with a negative code, changing nothing, when there is no controlling
-// terminal (TB_ERR_INIT_OPEN) or TERM is missing or names no full-screen terminal
-// (TB_ERR_NO_TERM); TB_ERR_INIT_ALREADY when already initialised. Characters go out as
-// UTF-8 whatever the locale: while initialised, the character type of the locale is a
-// UTF-8 one. Never prints, never exits, and installs no handler but one for SIGWINCH.
+// Opens /dev/tty and takes it over: raw input (no echo, no line buffering, no signals or
+// flow control from keys), the alternate screen, keypad mode, the cursor hidden, the screen
+// cleared. All or nothing: fails with a negative code, changing nothing, when there is no
+// controlling terminal (TB_ERR_INIT_OPEN), TERM is missing or names no description with
+// cursor addressing (TB_ERR_NO_TERM), or memory runs out (TB_ERR_MEM);
+// TB_ERR_INIT_ALREADY when already initialised. Characters go out as UTF-8 whatever the
+// locale. Never prints and never exits. Installs a handler for SIGWINCH and, for every
+// signal whose default action ends the process and that still has that default
+// disposition, one that gives the terminal back (with async-signal-safe calls only) and
+// then lets the default action happen, so that the exit status still names the signal.
 int tb_init();
 
-// Gives the terminal back as it was found (attributes reset, cursor shown, alternate
-// screen left, terminal modes, locale and SIGWINCH handling restored). TB_ERR_NOT_INIT
-// when not initialised.
+// Gives the terminal back as it was found: cursor shown, attributes reset, screen cleared
+// (on a terminal without an alternate screen the cleared screen is what remains), alternate
+// screen and keypad mode left, terminal modes restored with every byte typed during the
+// run but never read discarded, signal handling restored. Never waits for a terminal that
+// takes no output: the end bytes are queued, and take effect when it drains.
+// TB_ERR_NOT_INIT when not initialised.
 int tb_shutdown();
 
 // The size in cells as of tb_init or the last resize event; TB_ERR_NOT_INIT when not
@@ -81,20 +90,30 @@ int tb_clear();
 // or wide character) shows as U+FFFD, and 0 as a blank.
 int tb_set_cell(int x, int y, std::uint32_t ch, uintattr_t fg, uintattr_t bg);
 
-// Brings the terminal up to date with the back buffer, writing only what changed.
+// Brings the terminal up to date with the back buffer, writing only the cells that changed
+// since the last present, in one write: every cell, the bottom right one included, without
+// ever scrolling the screen. Nothing is written when nothing changed. Never blocks: while
+// the terminal has not taken the previous frame, this one is skipped and the next present
+// sends the difference gathered, so a slow terminal shows fewer frames. TB_ERR when the
+// terminal cannot be written.
 int tb_present();
 
 // Zeroes *ev, then waits up to timeout_ms (0: no wait; negative: no limit) for input or
 // a resize. TB_OK with a resize event (the buffers have taken the new size w x h, and the
-// next tb_present redraws everything) or a key event: ch holds a character, or key a
-// control character (0x00 to 0x1F, 0x7F; a lone Escape is 0x1B) or, for an escape
-// sequence such as an arrow key, a code from 0xFF00 up. TB_ERR_NO_EVENT (type 0) when
-// nothing came in time; TB_ERR_POLL or TB_ERR_READ when the terminal cannot be read.
+// next tb_present redraws every cell) or a key event: ch holds a character, or key a
+// control character (0x00 to 0x1F, 0x7F; a lone Escape is 0x1B), a byte that is not valid
+// UTF-8 (0x80 to 0xFF), or for an escape sequence such as an arrow key a code from 0xFF00
+// up. Every byte read is part of exactly one key event. When the bytes read so far begin
+// an escape sequence or a UTF-8 character, up to 50 ms more (whatever timeout_ms says) let
+// the rest arrive; after that they count as they stand, a lone Escape as the Escape key.
+// TB_ERR_NO_EVENT (type 0) when nothing came in time; TB_ERR_POLL or TB_ERR_READ when the
+// terminal cannot be read (TB_ERR_READ when it hung up).
 int tb_peek_event(tb_event* ev, int timeout_ms);
 
 // The descriptors tb_peek_event waits on, valid until tb_shutdown: terminal input, and
-// one that becomes readable on a resize (both -1 on the in-memory screen). A caller may
-// poll them without holding its terminal lock, then fetch the event with a timeout of 0.
+// one that becomes readable on a resize and whenever input already read waits for
+// tb_peek_event (both -1 on the in-memory screen). A caller may poll them without holding
+// its terminal lock, then fetch the event with a timeout of 0.
 int tb_get_fds(int* ttyfd, int* resizefd);
 
 // Decodes the first UTF-8 character of a zero-terminated string into *out; returns its

@@ -9,6 +9,12 @@ seen_glyph=0
 for _ in $(seq 150); do
     # One capture serves both the text and its attributes: the opening moves on meanwhile.
     styled=$(tmux_capture_styled)
+    # The whole name shows for four steps only (160 ms): a capture without it is let go
+    # at once, so that the loop looks often enough under load.
+    if [[ $styled != *GORV* ]]; then
+        sleep 0.01
+        continue
+    fi
     screen=$(sed 's/\x1b\[[0-9;]*m//g' <<<"$styled" | awk '{ printf "%-80s\n", $0 }')
     row12=$(sed -n 13p <<<"$screen")
     if [[ ${row12:38:4} == GORV ]]; then

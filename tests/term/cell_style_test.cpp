@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
+#include <string>
 
 namespace {
 
@@ -53,45 +53,58 @@ TEST(CellStyle, MapsAttributeWordsToTerminalColoursAndAttributes) {
     }
 }
 
-class DisplayChar : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        const char* current = std::setlocale(LC_CTYPE, nullptr);
-        saved_ = current != nullptr ? current : "C";
-        ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
-    }
-    void TearDown() override { std::setlocale(LC_CTYPE, saved_.c_str()); }
-
-  private:
-    std::string saved_;
-};
-
-TEST_F(DisplayChar, KeepsOneColumnCharactersAndReplacesTheRest) {
+// Widths as published in Unicode's East Asian Width data; none depends on the locale, so
+// the test runs in the "C" locale the test program starts in.
+TEST(DisplayChar, KeepsOneColumnCharactersAndReplacesTheRest) {
     constexpr std::uint32_t replacement = 0xFFFD;
     const std::uint32_t cases[][2] = {
         {0, ' '},
         {'A', 'A'},
+        {0xA6, 0xA6},  // broken bar, a glyph of the textual mode
         {0xE9, 0xE9},
+        {0xFF61, 0xFF61},  // the first and last half-width katakana forms
         {0xFF8A, 0xFF8A},
-        {0x250C, 0x250C},
+        {0xFF9F, 0xFF9F},
+        {0x250C, 0x250C},  // box drawing
+        {0x2500, 0x2500},
+        {0xFFFD, 0xFFFD},
         {0x1B, replacement},  // escape: would start a terminal command
         {'\n', replacement},
         {0x7F, replacement},
         {0x9B, replacement},      // C1 control sequence introducer
         {0x0301, replacement},    // combining: zero columns
         {0x4E00, replacement},    // wide: two columns
+        {0xFF21, replacement},    // full-width A
+        {0x1F600, replacement},   // emoji: two columns
         {0xD800, replacement},    // surrogate
         {0x110000, replacement},  // beyond Unicode
+        {0xFFFFFFFF, replacement},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(term_internal::display_char(c[0], true), c[1]) << std::hex << c[0];
+        EXPECT_EQ(term_internal::display_char(c[0]), c[1]) << std::hex << c[0];
     }
 }
 
-TEST_F(DisplayChar, WritesOnlyAsciiWithoutUtf8) {
-    EXPECT_EQ(term_internal::display_char('A', false), static_cast<std::uint32_t>('A'));
-    EXPECT_EQ(term_internal::display_char(0xFF8A, false), static_cast<std::uint32_t>('?'));
-    EXPECT_EQ(term_internal::display_char(0x1B, false), static_cast<std::uint32_t>('?'));
+TEST(Utf8Encoding, WritesOneToFourBytes) {
+    struct Case {
+        std::uint32_t ch;
+        const char* bytes;
+    };
+    // Encodings as published in the Unicode code charts.
+    const Case cases[] = {{'A', "A"},
+                          {0xA6, "\xC2\xA6"},
+                          {0x7FF, "\xDF\xBF"},
+                          {0x250C, "\xE2\x94\x8C"},
+                          {0xFF8A, "\xEF\xBE\x8A"},
+                          {0x1F600, "\xF0\x9F\x98\x80"},
+                          {0x10FFFF, "\xF4\x8F\xBF\xBF"}};
+    for (const Case& c : cases) {
+        char out[4];
+        char* end = term_internal::put_utf8(out, c.ch);
+        EXPECT_EQ(std::string(out, static_cast<std::size_t>(end - out)), c.bytes)
+            << std::hex << c.ch;
+        EXPECT_EQ(term_internal::utf8_length(c.ch), std::string(c.bytes).size());
+    }
 }
 
 }  // namespace

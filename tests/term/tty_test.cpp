@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <langinfo.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
@@ -19,6 +18,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "term/termbox2.h"
 
@@ -146,8 +146,14 @@ class Child {
         ioctl(master_, TIOCSWINSZ, &ws);
     }
 
-    // The child's exit status, or -1 when it had to be killed.
+    // The child's exit status, or -1 when it had to be killed or a signal ended it.
     int finish() {
+        const int status = wait_status();
+        return status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // The child's wait status, or -1 when it did not end within 10 s.
+    int wait_status() {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (std::chrono::steady_clock::now() < deadline) {
             int status = 0;
@@ -155,11 +161,37 @@ class Child {
                 pid_ = -1;
                 while (pump(0)) {
                 }
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                return status;
             }
             pump(20);
         }
         return -1;
+    }
+
+    // While set, the terminal's output is read only by read_slowly.
+    void stall_terminal(bool stalled) { stalled_ = stalled; }
+
+    // Reads at most `most` bytes of the terminal's output, without waiting; their count.
+    std::size_t read_slowly(std::size_t most) {
+        char buffer[4096];
+        const ssize_t n = read(master_, buffer, std::min(most, sizeof buffer));
+        if (n <= 0) return 0;
+        output_.append(buffer, static_cast<std::size_t>(n));
+        return static_cast<std::size_t>(n);
+    }
+
+    // Whether the child has ended, without reaping it.
+    bool ended() const {
+        siginfo_t info{};
+        return waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+               info.si_pid == pid_;
+    }
+
+    // The modes of the terminal as its other side sees them.
+    termios modes() const {
+        termios t{};
+        tcgetattr(master_, &t);
+        return t;
     }
 
     std::string standard_output() const { return read_file(out_); }
@@ -169,7 +201,7 @@ class Child {
     // Moves what the child wrote into output_ and reports_; false when nothing came.
     bool pump(int timeout_ms) {
         pollfd fds[2] = {{report_read_, POLLIN, 0}, {master_, POLLIN, 0}};
-        if (poll(fds, master_ >= 0 ? 2 : 1, timeout_ms) <= 0) return false;
+        if (poll(fds, master_ >= 0 && !stalled_ ? 2 : 1, timeout_ms) <= 0) return false;
         bool got = false;
         char buffer[4096];
         if ((fds[0].revents & (POLLIN | POLLHUP)) != 0) {
@@ -177,7 +209,7 @@ class Child {
             if (n > 0) reports_.append(buffer, static_cast<std::size_t>(n));
             got = got || n > 0;
         }
-        if (master_ >= 0 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+        if (master_ >= 0 && !stalled_ && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
             const ssize_t n = read(master_, buffer, sizeof buffer);
             if (n > 0) output_.append(buffer, static_cast<std::size_t>(n));
             got = got || n > 0;
@@ -193,6 +225,7 @@ class Child {
     int err_ = -1;
     std::string output_;
     std::string reports_;
+    bool stalled_ = false;
 };
 
 bool same_modes(const termios& a, const termios& b) {
@@ -312,10 +345,12 @@ TEST(TtyInit, TakesTheTerminalOverAndGivesItBackAsFound) {
         self.report((during.modes.c_lflag & cooked) == 0 && (during.modes.c_iflag & IXON) == 0
                         ? "raw"
                         : "cooked");
-        self.report(nl_langinfo(CODESET));
-        self.report(during.interrupt == before.interrupt && during.terminate == before.terminate &&
+        self.report(during.ctype == before.ctype ? "locale unchanged" : during.ctype);
+        // SIGWINCH, and the signals that would end the process with the terminal taken
+        // (here at their defaults); stop signals are the program's business.
+        self.report(during.interrupt != before.interrupt && during.terminate != before.terminate &&
                             during.stop == before.stop && during.winch != before.winch
-                        ? "only SIGWINCH handled"
+                        ? "resize and ending signals handled"
                         : "signals changed");
         self.report(std::to_string(tb_width()) + "x" + std::to_string(tb_height()));
         if (!wait_for(false)) return 2;
@@ -329,8 +364,8 @@ TEST(TtyInit, TakesTheTerminalOverAndGivesItBackAsFound) {
     }));
     EXPECT_EQ(child.next_report(), "0");
     EXPECT_EQ(child.next_report(), "raw");
-    EXPECT_EQ(child.next_report(), "UTF-8");
-    EXPECT_EQ(child.next_report(), "only SIGWINCH handled");
+    EXPECT_EQ(child.next_report(), "locale unchanged");
+    EXPECT_EQ(child.next_report(), "resize and ending signals handled");
     EXPECT_EQ(child.next_report(), "30x8");
     const std::string taken = child.terminal_output();
     child.type("n");
@@ -342,21 +377,76 @@ TEST(TtyInit, TakesTheTerminalOverAndGivesItBackAsFound) {
     EXPECT_EQ(child.next_report(), "same");
     EXPECT_EQ(child.finish(), 0);
 
-    EXPECT_TRUE(contains(taken, "\x1b[?1049h")) << "alternate screen";
-    EXPECT_TRUE(contains(taken, "\x1b[?25l")) << "cursor hidden";
-    EXPECT_TRUE(contains(taken, "\x1b[H\x1b[2J")) << "screen cleared";
-    // Mouse reporting stays off, and the meta mode (which shutdown would not undo) too.
-    for (const char* mode :
-         {"\x1b[?1000h", "\x1b[?1002h", "\x1b[?1003h", "\x1b[?1006h", "\x1b[?1034h"}) {
-        EXPECT_FALSE(contains(taken, mode)) << ::testing::PrintToString(mode);
-    }
-    EXPECT_TRUE(contains(given_back, "\x1b[?1049l")) << "alternate screen left";
-    EXPECT_TRUE(contains(given_back, "\x1b[?25h")) << "cursor shown";
-    const std::size_t left = given_back.find("\x1b[?1049l");
-    EXPECT_NE(given_back.find("\x1b[m", left), std::string::npos) << "attributes reset";
-    EXPECT_NE(given_back.find("\x1b[39;49m", left), std::string::npos) << "colours reset";
+    // smcup smkx civis sgr0 clear, and back: cnorm sgr0 clear rmcup rmkx, as
+    // `infocmp -1 xterm-256color` gives them. No mouse reporting, no meta mode.
+    EXPECT_EQ(taken,
+              "\x1b[?1049h\x1b[22;0;0t"
+              "\x1b[?1h\x1b="
+              "\x1b[?25l"
+              "\x1b(B\x1b[m"
+              "\x1b[H\x1b[2J");
+    // The second tb_init's bytes may already follow.
+    EXPECT_EQ(given_back.substr(0, 49),
+              "\x1b[?12l\x1b[?25h"
+              "\x1b(B\x1b[m"
+              "\x1b[H\x1b[2J"
+              "\x1b[?1049l\x1b[23;0;0t"
+              "\x1b[?1l\x1b>");
     EXPECT_EQ(child.standard_output(), "");
     EXPECT_EQ(child.standard_error(), "");
+}
+
+TEST(TtyInit, LeavesTheProgramsOwnSignalHandlersAlone) {
+    Child child;
+    ASSERT_TRUE(child.start(true, "xterm-256color", [](Child& self) {
+        struct sigaction own{};
+        own.sa_handler = [](int) {};
+        sigemptyset(&own.sa_mask);
+        sigaction(SIGTERM, &own, nullptr);
+        const Surroundings before = Surroundings::now();
+        if (tb_init() != TB_OK) return 1;
+        self.report(handler_of(SIGTERM) == before.terminate ? "own handler kept" : "replaced");
+        tb_shutdown();
+        return 0;
+    }));
+    EXPECT_EQ(child.next_report(), "own handler kept");
+    EXPECT_EQ(child.finish(), 0);
+}
+
+// A signal that ends the process while the terminal is taken over: the terminal is given
+// back first, and the process still ends by that signal (so a core dump is written where
+// enabled).
+TEST(TtyInit, AFatalSignalGivesTheTerminalBackAndStillEndsTheProcess) {
+    std::vector<int> signals = {SIGUSR1, SIGALRM, SIGABRT};
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    signals.push_back(SIGSEGV);  // the sanitizers take SIGSEGV for themselves
+#endif
+    for (const int signal_number : signals) {
+        SCOPED_TRACE(strsignal(signal_number));
+        Child child;
+        ASSERT_TRUE(child.start(true, "xterm-256color", [signal_number](Child& self) {
+            if (tb_init() != TB_OK) return 1;
+            self.report("ready");
+            for (int i = 0; i < 300; ++i) {
+                tb_event ev;
+                if (tb_peek_event(&ev, 10) == TB_OK && ev.type == TB_EVENT_KEY) break;
+            }
+            raise(signal_number);
+            return 3;
+        }));
+        ASSERT_EQ(child.next_report(), "ready");
+        EXPECT_EQ(child.modes().c_lflag & (ECHO | ICANON), 0u) << "taken over";
+        (void)child.terminal_output();
+        child.type("x");
+        const int status = child.wait_status();
+        ASSERT_TRUE(WIFSIGNALED(status)) << status;
+        EXPECT_EQ(WTERMSIG(status), signal_number);
+        EXPECT_EQ(
+            child.terminal_output(),
+            "\x1b[?12l\x1b[?25h\x1b(B\x1b[m\x1b[H\x1b[2J\x1b[?1049l\x1b[23;0;0t\x1b[?1l\x1b>");
+        EXPECT_EQ(child.modes().c_lflag & (ECHO | ICANON), static_cast<tcflag_t>(ECHO | ICANON))
+            << "the modes as found";
+    }
 }
 
 struct KeyCase {
@@ -375,6 +465,9 @@ constexpr KeyCase key_cases[] = {
     {"\xc3\xa9", 0xE9, 0}, {"\xef\xbe\x8a", 0xFF8A, 0},
     {"\x1bOA", 0, 0xFFFF},  // the up arrow of xterm's keypad mode
     {"\x1b[B", 0, 0xFFFF},  // the down arrow in cursor mode
+    {"\xe9", 0, 0xE9},      // Latin-1 e acute: not UTF-8, a key of its own
+    {"\x80", 0, 0x80},     {"\xff", 0, 0xFF},
+    {"q", 'q', 0},  // not swallowed by the byte before it
 };
 
 TEST(TtyEvents, KeysArriveAsKeyEventsInTheCLocale) {
@@ -408,6 +501,64 @@ TEST(TtyEvents, KeysArriveAsKeyEventsInTheCLocale) {
             EXPECT_EQ(key, c.key);
         }
     }
+    EXPECT_EQ(child.finish(), 0);
+}
+
+TEST(TtyEvents, KeysReadTogetherAllReachACallerThatPollsTheDescriptors) {
+    Child child;
+    ASSERT_TRUE(child.start(true, "xterm-256color", [](Child& self) {
+        if (tb_init() != TB_OK) return 1;
+        int fds[2] = {-1, -1};
+        if (tb_get_fds(&fds[0], &fds[1]) != TB_OK) return 2;
+        self.report("ready");
+        // As the program's watcher does: wait on both descriptors, then take the event
+        // without waiting. Keys decoded from one read must not sit where poll cannot see.
+        for (int keys = 0; keys < 4;) {
+            pollfd waits[2] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}};
+            if (poll(waits, 2, 2000) <= 0) {
+                self.report("poll saw nothing");
+                break;
+            }
+            tb_event ev;
+            if (tb_peek_event(&ev, 0) != TB_OK) continue;
+            self.report(std::to_string(ev.ch) + " " + std::to_string(ev.key));
+            ++keys;
+        }
+        tb_shutdown();
+        return 0;
+    }));
+    ASSERT_EQ(child.next_report(), "ready");
+    child.type("ab\x1b[Ac");
+    EXPECT_EQ(child.next_report(), "97 0");
+    EXPECT_EQ(child.next_report(), "98 0");
+    EXPECT_EQ(child.next_report(), "0 " + std::to_string(0xFFFF - 18));
+    EXPECT_EQ(child.next_report(), "99 0");
+    EXPECT_EQ(child.finish(), 0);
+}
+
+TEST(TtyShutdown, DiscardsInputTypedDuringTheRun) {
+    Child child;
+    ASSERT_TRUE(child.start(true, "xterm-256color", [](Child& self) {
+        if (tb_init() != TB_OK) return 1;
+        self.report("ready");
+        // The parent types while nothing reads; the bytes wait in the terminal.
+        const int fd = open("/dev/tty", O_RDWR | O_NOCTTY);
+        for (int i = 0; i < 200; ++i) {
+            int waiting = 0;
+            ioctl(fd, FIONREAD, &waiting);
+            if (waiting >= 9) break;
+            usleep(10000);
+        }
+        tb_shutdown();
+        int left = -1;
+        ioctl(fd, FIONREAD, &left);
+        self.report("left " + std::to_string(left));
+        close(fd);
+        return 0;
+    }));
+    ASSERT_EQ(child.next_report(), "ready");
+    child.type("q\recho X\r");
+    EXPECT_EQ(child.next_report(), "left 0");
     EXPECT_EQ(child.finish(), 0);
 }
 
@@ -522,6 +673,64 @@ TEST(TtyPresent, WritesOnlyChangedCellsAndEverythingAfterAResize) {
         EXPECT_TRUE(contains(redrawn, pattern_row(y, 39))) << y;
     }
     EXPECT_EQ(child.finish(), 0);
+}
+
+// A terminal that takes output slowly (its reader reads 512 bytes every 20 ms, far less
+// than full frames at 25 a second): presents never block, frames are skipped instead of
+// piling up, and a key still ends the run at once.
+TEST(TtyPresent, SkipsFramesOnASlowTerminalAndStillTakesKeys) {
+    Child child;
+    ASSERT_TRUE(child.start(true, "xterm-256color", [](Child& self) {
+        if (tb_init() != TB_OK) return 1;
+        for (int i = 0; i < 200 && tb_width() != 200; ++i) {
+            tb_event ev;
+            (void)tb_peek_event(&ev, 10);
+        }
+        self.report(std::to_string(tb_width()) + "x" + std::to_string(tb_height()));
+        int presents = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < deadline) {
+            // Every cell changes every frame.
+            for (int y = 0; y < tb_height(); ++y) {
+                for (int x = 0; x < tb_width(); ++x)
+                    tb_set_cell(x, y, static_cast<std::uint32_t>('a' + (x + y + presents) % 26), 0,
+                                0);
+            }
+            if (tb_present() != TB_OK) return 2;
+            ++presents;
+            tb_event ev;
+            if (tb_peek_event(&ev, 40) == TB_OK && ev.type == TB_EVENT_KEY) break;
+        }
+        self.report(std::to_string(presents));
+        tb_shutdown();
+        return 0;
+    }));
+    child.resize(200, 60);
+    child.stall_terminal(true);
+    ASSERT_EQ(child.next_report(), "200x60");
+    std::size_t received = 0;
+    for (int i = 0; i < 50; ++i) {
+        received += child.read_slowly(512);
+        usleep(20000);
+    }
+    child.type("q");
+    const auto typed = std::chrono::steady_clock::now();
+    while (!child.ended() && std::chrono::steady_clock::now() - typed < std::chrono::seconds(5)) {
+        received += child.read_slowly(512);
+        usleep(20000);
+    }
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - typed);
+    EXPECT_LT(took.count(), 1500) << "the key ended the run after " << took.count() << " ms";
+    child.stall_terminal(false);
+    const int presents = std::stoi(child.next_report());
+    EXPECT_EQ(child.finish(), 0);
+    // Each frame rewrites 12,000 cells; far fewer frames' worth reached the terminal.
+    EXPECT_GT(presents, 20);
+    EXPECT_LT(received, static_cast<std::size_t>(presents) * 12000 / 2)
+        << presents << " presents, " << received << " bytes read";
+    const std::string tail = child.terminal_output();
+    EXPECT_NE(tail.find("\x1b[?1049l"), std::string::npos) << "the end bytes arrive";
 }
 
 }  // namespace

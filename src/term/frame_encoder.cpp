@@ -1,0 +1,515 @@
+#include "term/frame_encoder.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <string>
+#include <type_traits>
+
+#include "term/termbox2.h"
+
+namespace term_internal {
+
+namespace {
+
+constexpr unsigned attribute_bits[6] = {style_bold,   style_dim,   style_underline,
+                                        style_italic, style_blink, style_reverse};
+// ECMA-48's codes that end each attribute (22 ends bold and dim together).
+constexpr int attribute_off_codes[6] = {22, 22, 24, 23, 25, 27};
+
+// Cell equality as one 64-bit comparison: a cell is two 16-bit words beside a 32-bit one.
+bool same_cell(const Cell& a, const Cell& b) {
+    static_assert(sizeof(Cell) == sizeof(std::uint64_t) &&
+                  std::has_unique_object_representations_v<Cell>);
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+// More than any move can cost: the plan that costs this is never taken.
+constexpr std::size_t unreachable = SIZE_MAX / 4;
+
+constexpr CellStyle default_style{-1, -1, 0};
+
+// The parameter n of an SGR sequence "ESC [ n m", or -1 for any other text.
+int sgr_parameter(const std::string& text) {
+    if (text.size() < 4 || text.compare(0, 2, "\x1b[") != 0 || text.back() != 'm') return -1;
+    int value = -1;
+    const char* first = text.data() + 2;
+    const char* last = text.data() + text.size() - 1;
+    const auto [end, error] = std::from_chars(first, last, value);
+    return error == std::errc{} && end == last ? value : -1;
+}
+
+char* put(char* out, const std::string& text) {
+    return std::copy(text.begin(), text.end(), out);
+}
+
+char* put_number(char* out, int value) {
+    return std::to_chars(out, out + 12, value).ptr;
+}
+
+int foreground_code(int colour) {
+    return colour < 0 ? 39 : colour < 8 ? 30 + colour : 90 + colour - 8;
+}
+
+int background_code(int colour) {
+    return colour < 0 ? 49 : colour < 8 ? 40 + colour : 100 + colour - 8;
+}
+
+// "ESC [ c1 ; c2 ... m", or "ESC [ m" without codes.
+char* put_sgr(char* out, const int* codes, std::size_t count) {
+    *out++ = '\x1b';
+    *out++ = '[';
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) *out++ = ';';
+        out = put_number(out, codes[i]);
+    }
+    *out++ = 'm';
+    return out;
+}
+
+}  // namespace
+
+// The work of one encode: the buffers, the model and the write position.
+struct EncodeRun {
+    const FrameEncoder& encoder;
+    const TerminalDescription& d;
+    CellBuffers& b;
+    ScreenModel& m;
+    char* p;
+
+    enum class Horizontal : std::uint8_t {
+        none,
+        rewrite,       // write the cells in between again
+        right,         // cuf n
+        left_steps,    // cub1, n times
+        left_by,       // cub n
+        column,        // hpa
+        home_rewrite,  // carriage return, then write the cells from the first column
+        home_right,    // carriage return, then cuf n
+    };
+
+    struct HorizontalPlan {
+        std::size_t cost = unreachable;
+        Horizontal how = Horizontal::none;
+    };
+
+    // The last attribute words looked up, since neighbouring cells mostly share theirs.
+    uintattr_t looked_up_fg = 0;
+    uintattr_t looked_up_bg = 0;
+    CellStyle looked_up = default_style;
+
+    CellStyle wanted_style(const Cell& cell) {
+        if (cell.fg != looked_up_fg || cell.bg != looked_up_bg) {
+            looked_up = cell_style(cell.fg, cell.bg, d.colours);
+            looked_up.attributes &= encoder.available_;
+            looked_up_fg = cell.fg;
+            looked_up_bg = cell.bg;
+        }
+        return looked_up;
+    }
+
+    // Whether a cell in style `wanted` looks the same when written in style `current`:
+    // on a blank without reverse video only the background and underline show.
+    static bool shows_same(const CellStyle& current, const CellStyle& wanted, bool blank) {
+        if (!blank || (wanted.attributes & style_reverse) != 0) return current == wanted;
+        return current.bg == wanted.bg &&
+               (current.attributes & (style_reverse | style_underline)) ==
+                   (wanted.attributes & style_underline);
+    }
+
+    // The style to write a cell in: its own, or for a blank the style in force with only
+    // what shows on a blank changed, so that a colour is not switched off and on around it.
+    CellStyle target_style(const CellStyle& wanted, bool blank) const {
+        if (!blank || !m.style_known || (wanted.attributes & style_reverse) != 0) return wanted;
+        CellStyle style = m.style;
+        style.bg = wanted.bg;
+        style.attributes = (style.attributes & ~(style_reverse | style_underline)) |
+                           (wanted.attributes & style_underline);
+        return style;
+    }
+
+    void set_style(const CellStyle& to) {
+        if (m.style_known && m.style == to) return;
+        if (!encoder.ansi_) {
+            put_generic_style(to);
+        } else {
+            if (!m.style_known) {
+                p = put(p, d.reset_style);
+                m.style = default_style;
+            }
+            if (m.style != to) put_ansi_change(m.style, to);
+        }
+        m.style = to;
+        m.style_known = true;
+    }
+
+    // sgr0, each attribute's capability, then the colours.
+    void put_generic_style(const CellStyle& to) {
+        p = put(p, d.reset_style);
+        const std::string* capabilities[6] = {&d.bold,   &d.dim,   &d.underline,
+                                              &d.italic, &d.blink, &d.reverse};
+        for (int i = 0; i < 6; ++i) {
+            if ((to.attributes & attribute_bits[i]) != 0) p = put(p, *capabilities[i]);
+        }
+        if (to.fg >= 0) {
+            const int code = foreground_code(to.fg);
+            p = put_sgr(p, &code, 1);
+        }
+        if (to.bg >= 0) {
+            const int code = background_code(to.bg);
+            p = put_sgr(p, &code, 1);
+        }
+    }
+
+    // The shorter of a reset with the whole new style and the changes alone.
+    void put_ansi_change(const CellStyle& from, const CellStyle& to) {
+        int full[10];
+        std::size_t full_count = 0;
+        if (to != default_style) {
+            full[full_count++] = 0;
+            for (int i = 0; i < 6; ++i) {
+                if ((to.attributes & attribute_bits[i]) != 0)
+                    full[full_count++] = encoder.attribute_codes_[i];
+            }
+            if (to.fg >= 0) full[full_count++] = foreground_code(to.fg);
+            if (to.bg >= 0) full[full_count++] = background_code(to.bg);
+        }
+
+        int changes[16];
+        std::size_t change_count = 0;
+        const unsigned removed = from.attributes & ~to.attributes;
+        unsigned added = to.attributes & ~from.attributes;
+        if ((removed & (style_bold | style_dim)) != 0) {
+            changes[change_count++] = 22;
+            added |= to.attributes & (style_bold | style_dim);
+        }
+        for (int i = 2; i < 6; ++i) {
+            if ((removed & attribute_bits[i]) != 0)
+                changes[change_count++] = attribute_off_codes[i];
+        }
+        for (int i = 0; i < 6; ++i) {
+            if ((added & attribute_bits[i]) != 0)
+                changes[change_count++] = encoder.attribute_codes_[i];
+        }
+        if (from.fg != to.fg) changes[change_count++] = foreground_code(to.fg);
+        if (from.bg != to.bg) changes[change_count++] = background_code(to.bg);
+
+        char full_text[64];
+        char change_text[96];
+        const std::size_t full_size =
+            static_cast<std::size_t>(put_sgr(full_text, full, full_count) - full_text);
+        const std::size_t change_size =
+            static_cast<std::size_t>(put_sgr(change_text, changes, change_count) - change_text);
+        p = change_size <= full_size ? std::copy_n(change_text, change_size, p)
+                                     : std::copy_n(full_text, full_size, p);
+    }
+
+    // The bytes that write cells [from, to) of row y again as the screen shows them, or
+    // `unreachable` when one is unknown, shows differently in the style in force, or the
+    // count reaches `limit`.
+    std::size_t rewrite_cost(int y, int from, int to, std::size_t limit) {
+        if (!m.style_known) return unreachable;
+        std::size_t cost = 0;
+        for (int x = from; x < to; ++x) {
+            const Cell& cell = b.front[b.index(x, y)];
+            if (cell.ch == unknown_char) return unreachable;
+            const std::uint32_t shown = display_char(cell.ch);
+            if (!shows_same(m.style, wanted_style(cell), shown == ' ')) return unreachable;
+            cost += utf8_length(shown);
+            if (cost >= limit) return unreachable;
+        }
+        return cost;
+    }
+
+    void rewrite(int y, int from, int to) {
+        for (int x = from; x < to; ++x)
+            p = put_utf8(p, display_char(b.front[b.index(x, y)].ch));
+    }
+
+    static void consider(HorizontalPlan& best, std::size_t cost, Horizontal how) {
+        if (cost < best.cost) best = {cost, how};
+    }
+
+    // The cheapest way from column `from` to column `to` on row y, costing less than
+    // `limit`.
+    HorizontalPlan horizontal(int y, int from, int to, std::size_t limit) {
+        if (from == to) return {0, Horizontal::none};
+        HorizontalPlan best{limit, Horizontal::none};
+        if (d.column.present()) consider(best, d.column.length(to), Horizontal::column);
+        if (to > from) {
+            if (d.right.present()) consider(best, d.right.length(to - from), Horizontal::right);
+            consider(best, rewrite_cost(y, from, to, best.cost), Horizontal::rewrite);
+        } else {
+            const auto steps = static_cast<std::size_t>(from - to);
+            if (!d.left.empty()) consider(best, d.left.size() * steps, Horizontal::left_steps);
+            if (d.left_by.present())
+                consider(best, d.left_by.length(from - to), Horizontal::left_by);
+            const std::size_t cr = d.line_start.size();
+            if (cr > 0 && cr < best.cost) {
+                if (d.right.present() && to > 0)
+                    consider(best, cr + d.right.length(to), Horizontal::home_right);
+                consider(best, cr + rewrite_cost(y, 0, to, best.cost - cr),
+                         Horizontal::home_rewrite);
+            }
+        }
+        if (best.how == Horizontal::none) best.cost = unreachable;
+        return best;
+    }
+
+    void put_horizontal(int y, int from, int to, Horizontal how) {
+        switch (how) {
+            case Horizontal::none:
+                break;
+            case Horizontal::rewrite:
+                rewrite(y, from, to);
+                break;
+            case Horizontal::right:
+                p = d.right.write(p, to - from);
+                break;
+            case Horizontal::left_steps:
+                for (int i = to; i < from; ++i)
+                    p = put(p, d.left);
+                break;
+            case Horizontal::left_by:
+                p = d.left_by.write(p, from - to);
+                break;
+            case Horizontal::column:
+                p = d.column.write(p, to);
+                break;
+            case Horizontal::home_rewrite:
+                p = put(p, d.line_start);
+                rewrite(y, 0, to);
+                break;
+            case Horizontal::home_right:
+                p = put(p, d.line_start);
+                p = d.right.write(p, to);
+                break;
+        }
+    }
+
+    std::size_t down_cost(int rows) const {
+        std::size_t cost = unreachable;
+        if (!d.down.empty()) cost = d.down.size() * static_cast<std::size_t>(rows);
+        if (d.down_by.present()) cost = std::min(cost, d.down_by.length(rows));
+        return cost;
+    }
+
+    void put_down(int rows) {
+        if (d.down_by.present() &&
+            (d.down.empty() ||
+             d.down_by.length(rows) < d.down.size() * static_cast<std::size_t>(rows))) {
+            p = d.down_by.write(p, rows);
+            return;
+        }
+        for (int i = 0; i < rows; ++i)
+            p = put(p, d.down);
+    }
+
+    // Moves the cursor to (x, y) by the cheapest of: the absolute address; from a known
+    // cursor, down (first back to the first column, or not) and then across; after a
+    // deferred wrap, on into the next row by writing its first cells again.
+    void move_to(int x, int y) {
+        const CursorModel c = m.cursor;
+        if (c.kind == CursorModel::Kind::known && c.y == y && c.x <= x) {
+            if (c.x == x) return;
+            // A gap cheaper than any jump is written again without weighing the rest.
+            if (x - c.x < static_cast<int>(encoder.shortest_jump_) &&
+                rewrite_cost(y, c.x, x, encoder.shortest_jump_) < encoder.shortest_jump_) {
+                rewrite(y, c.x, x);
+                m.cursor.x = x;
+                return;
+            }
+        }
+
+        enum class Way : std::uint8_t { address, home, across, continuation };
+        Way way = Way::address;
+        std::size_t best = d.move.length(y, x);
+        bool line_start = false;
+        int rows_down = 0;
+        int from_column = 0;
+        HorizontalPlan across;
+
+        if (x == 0 && y == 0 && !d.home.empty() && d.home.size() < best) {
+            best = d.home.size();
+            way = Way::home;
+        }
+        auto try_across = [&](bool cr, int start_row, int start_column) {
+            const std::size_t cr_cost = cr ? d.line_start.size() : 0;
+            if (cr && cr_cost == 0) return;
+            const int rows = y - start_row;
+            const std::size_t vertical = rows == 0 ? 0 : down_cost(rows);
+            if (cr_cost + vertical >= best) return;
+            const int column = cr ? 0 : start_column;
+            const HorizontalPlan plan = horizontal(y, column, x, best - cr_cost - vertical);
+            if (plan.cost == unreachable || cr_cost + vertical + plan.cost >= best) return;
+            best = cr_cost + vertical + plan.cost;
+            way = Way::across;
+            line_start = cr;
+            rows_down = rows;
+            from_column = column;
+            across = plan;
+        };
+        if (c.kind == CursorModel::Kind::known && y >= c.y) {
+            try_across(false, c.y, c.x);
+            if (y > c.y) try_across(true, c.y, c.x);
+        } else if (c.kind == CursorModel::Kind::wrap_pending && y >= c.y) {
+            if (y == c.y + 1) {
+                const std::size_t cost = rewrite_cost(y, 0, x, best);
+                if (cost < best) {
+                    best = cost;
+                    way = Way::continuation;
+                }
+            }
+            try_across(true, c.y, 0);
+        }
+
+        switch (way) {
+            case Way::address:
+                p = d.move.write(p, y, x);
+                break;
+            case Way::home:
+                p = put(p, d.home);
+                break;
+            case Way::across:
+                if (line_start) p = put(p, d.line_start);
+                if (rows_down > 0) put_down(rows_down);
+                put_horizontal(y, from_column, x, across.how);
+                break;
+            case Way::continuation:
+                // The first character written wraps to the start of row y; with none to
+                // write again, the cell's own character does.
+                if (x == 0) return;
+                rewrite(y, 0, x);
+                break;
+        }
+        m.cursor = {CursorModel::Kind::known, x, y};
+    }
+
+    // The cursor after a character written at (x, y).
+    void advance(int x, int y) {
+        if (x + 1 < b.width) {
+            m.cursor = {CursorModel::Kind::known, x + 1, y};
+        } else if (!d.auto_margins) {
+            m.cursor = {CursorModel::Kind::known, x, y};
+        } else if (d.deferred_wrap) {
+            m.cursor = {CursorModel::Kind::wrap_pending, x, y};
+        } else if (y + 1 < b.height) {
+            m.cursor = {CursorModel::Kind::known, 0, y + 1};
+        } else {
+            m.cursor = {};
+        }
+    }
+
+    // Moves to the cell, sets its style and writes its character.
+    void put_cell(int x, int y, const Cell& cell) {
+        const std::uint32_t shown = display_char(cell.ch);
+        const bool blank = shown == ' ';
+        const CellStyle wanted = wanted_style(cell);
+        move_to(x, y);
+        if (!m.style_known || !shows_same(m.style, wanted, blank))
+            set_style(target_style(wanted, blank));
+        p = put_utf8(p, shown);
+        advance(x, y);
+    }
+
+    void write_cell(int x, int y) {
+        const std::size_t i = b.index(x, y);
+        const Cell cell = b.back[i];
+        b.front[i] = cell;
+        const bool bottom_right = x == b.width - 1 && y == b.height - 1;
+        if (!bottom_right || !d.auto_margins || d.deferred_wrap) {
+            put_cell(x, y, cell);
+            return;
+        }
+        // Writing the last cell would move the cursor past the end of the screen and
+        // scroll it: with auto-margins off for that one character, or by writing it one
+        // column to the left and pushing it into place with an inserted character.
+        if (!d.margins_off.empty() && !d.margins_on.empty()) {
+            move_to(x, y);
+            p = put(p, d.margins_off);
+            put_cell(x, y, cell);
+            p = put(p, d.margins_on);
+            m.cursor = {};
+            return;
+        }
+        const bool can_insert = !d.insert_one.empty() || d.insert_some.present() ||
+                                (!d.insert_on.empty() && !d.insert_off.empty());
+        // Otherwise (no way to insert, or no column to the left) the cell stays as it is.
+        if (x == 0 || !can_insert) return;
+        const std::size_t left = b.index(x - 1, y);
+        const Cell neighbour = b.back[left];
+        b.front[left] = neighbour;
+        put_cell(x - 1, y, cell);
+        move_to(x - 1, y);
+        if (!d.insert_one.empty()) {
+            p = put(p, d.insert_one);
+            put_cell(x - 1, y, neighbour);
+        } else if (d.insert_some.present()) {
+            p = d.insert_some.write(p, 1);
+            put_cell(x - 1, y, neighbour);
+        } else {
+            p = put(p, d.insert_on);
+            put_cell(x - 1, y, neighbour);
+            p = put(p, d.insert_off);
+        }
+        m.cursor = {CursorModel::Kind::known, x, y};
+    }
+};
+
+FrameEncoder::FrameEncoder(const TerminalDescription& description) : description_(&description) {
+    const TerminalDescription& d = description;
+    const std::string* capabilities[6] = {&d.bold,   &d.dim,   &d.underline,
+                                          &d.italic, &d.blink, &d.reverse};
+    // An SGR reset ("ESC [ m", "ESC [ 0 m", or "ESC [ 0 ; 10 m" with more resets after it).
+    ansi_ = d.reset_style.find("\x1b[m") != std::string::npos ||
+            d.reset_style.find("\x1b[0m") != std::string::npos ||
+            d.reset_style.find("\x1b[0;") != std::string::npos;
+    style_bound_ = d.reset_style.size() + 48;
+    shortest_jump_ = d.move.length(0, 0);
+    if (d.right.present()) shortest_jump_ = std::min(shortest_jump_, d.right.length(1));
+    if (d.column.present()) shortest_jump_ = std::min(shortest_jump_, d.column.length(0));
+    for (int i = 0; i < 6; ++i) {
+        if (capabilities[i]->empty()) continue;
+        available_ |= attribute_bits[i];
+        attribute_codes_[i] = sgr_parameter(*capabilities[i]);
+        if (attribute_codes_[i] < 0) ansi_ = false;
+        style_bound_ += capabilities[i]->size();
+    }
+}
+
+std::size_t FrameEncoder::cell_bytes_bound(int w, int h) const {
+    if (description_ == nullptr) return 0;
+    const TerminalDescription& d = *description_;
+    const std::size_t move = std::max(d.move.longest(std::max(w, h)), d.home.size());
+    const std::size_t one = move + style_bound_ + 4;
+    return 2 * one + d.margins_off.size() + d.margins_on.size() + d.insert_one.size() +
+           d.insert_some.longest(1) + d.insert_on.size() + d.insert_off.size();
+}
+
+int FrameEncoder::encode(CellBuffers& buffers, ScreenModel& model, OutputBuffer& out,
+                         FlushOutput flush, void* context) const {
+    if (description_ == nullptr) return TB_ERR;
+    const std::size_t bound = cell_bytes_bound(buffers.width, buffers.height);
+    EncodeRun run{*this, *description_, buffers, model, out.data.get() + out.size};
+    for (int y = 0; y < buffers.height; ++y) {
+        for (int x = 0; x < buffers.width; ++x) {
+            const std::size_t i = buffers.index(x, y);
+            const Cell& front = buffers.front[i];
+            if (same_cell(buffers.back[i], front) && front.ch != unknown_char) continue;
+            out.size = static_cast<std::size_t>(run.p - out.data.get());
+            if (out.capacity - out.size < bound) {
+                if (flush == nullptr) return TB_ERR;
+                const int rc = flush(context, out.data.get(), out.size);
+                out.size = 0;
+                run.p = out.data.get();
+                if (rc != TB_OK) return rc;
+            }
+            run.write_cell(x, y);
+        }
+    }
+    out.size = static_cast<std::size_t>(run.p - out.data.get());
+    return TB_OK;
+}
+
+}  // namespace term_internal

@@ -1,0 +1,397 @@
+#include "term/tty.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <iterator>
+#include <new>
+
+#include "term/layer.h"
+
+namespace term_internal {
+
+namespace {
+
+// How long the rest of an escape sequence or a UTF-8 character may take to arrive after
+// its first byte before the bytes held count as complete (a lone Escape is the Escape key).
+constexpr int escape_wait_ms = 50;
+
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free);
+
+void on_resize_signal(int /*signal*/) {
+    const int saved_errno = errno;
+    layer.tty.resized.store(true);
+    if (const int fd = layer.tty.signal_wake.load(); fd >= 0) {
+        const char byte = 0;
+        // A full pipe already holds a wake-up: losing this byte loses nothing.
+        const ssize_t written = write(fd, &byte, 1);
+        (void)written;
+        layer.tty.woken.store(true);
+    }
+    errno = saved_errno;
+}
+
+long long now_ms() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+// The kernel's idea of the size, or the description's when the kernel has none.
+void read_size(const Tty& t, int& w, int& h) {
+    winsize ws{};
+    if (ioctl(t.fd, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0 && ws.ws_row > 0) {
+        w = ws.ws_col;
+        h = ws.ws_row;
+        return;
+    }
+    w = t.description.width_hint;
+    h = t.description.height_hint;
+}
+
+// Gives the output buffer room for a frame in which every cell of w x h changes.
+int size_output(Tty& t, int w, int h) {
+    const std::size_t cells = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    const std::size_t capacity = (cells + 1) * t.encoder.cell_bytes_bound(w, h);
+    if (capacity <= t.out.capacity) return TB_OK;
+    // Not value-initialised: pages never written cost no memory.
+    char* data = new (std::nothrow) char[capacity];
+    if (data == nullptr) return TB_ERR_MEM;
+    // Bytes of a frame not yet sent go with the old buffer: after a resize every cell is
+    // drawn again anyway.
+    t.out.data.reset(data);
+    t.out.capacity = capacity;
+    t.out.size = 0;
+    t.unsent_from = 0;
+    return TB_OK;
+}
+
+void fill_blank(std::vector<Cell>& cells) {
+    std::fill(cells.begin(), cells.end(), Cell{' ', TB_DEFAULT, TB_DEFAULT});
+}
+
+// Writes as much of bytes as the terminal takes now; the number written, or -1 on an
+// error other than a full queue. Async-signal-safe.
+ssize_t write_now(int fd, const char* bytes, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t written = write(fd, bytes + done, size - done);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+            return -1;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    return static_cast<ssize_t>(done);
+}
+
+// Writes all of bytes, waiting for the terminal up to about a second in all.
+int write_waiting(int fd, const char* bytes, std::size_t size) {
+    for (int waits = 0;; ++waits) {
+        const ssize_t written = write_now(fd, bytes, size);
+        if (written < 0) return TB_ERR;
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+        if (size == 0) return TB_OK;
+        if (waits == 20) return TB_ERR;
+        pollfd out{fd, POLLOUT, 0};
+        (void)poll(&out, 1, 50);
+    }
+}
+
+// The encoder's way out for a frame larger than the buffer (which its bound rules out).
+int flush_output(void* context, const char* bytes, std::size_t size) {
+    return write_waiting(static_cast<Tty*>(context)->fd, bytes, size);
+}
+
+// Sends the bytes of the frame not yet written; TB_OK also when some remain.
+int send_unsent(Tty& t) {
+    const std::size_t left = t.out.size - t.unsent_from;
+    if (left == 0) return TB_OK;
+    const ssize_t written = write_now(t.fd, t.out.data.get() + t.unsent_from, left);
+    if (written < 0) return TB_ERR;
+    t.unsent_from += static_cast<std::size_t>(written);
+    return TB_OK;
+}
+
+// The end bytes, then the modes as found with unread input discarded; nothing waits for
+// the terminal. When the kernel's queue has no room for the end bytes, what it holds for
+// the terminal is dropped to make room: those are frame bytes the screen is about to
+// clear. Async-signal-safe.
+void give_back_now(int fd, const char* bytes, std::size_t size, const termios* modes) {
+    if (size > 0 && write_now(fd, bytes, size) != static_cast<ssize_t>(size)) {
+        (void)tcflush(fd, TCOFLUSH);
+        (void)write_now(fd, bytes, size);
+    }
+    if (modes != nullptr) {
+        (void)tcsetattr(fd, TCSANOW, modes);
+        (void)tcflush(fd, TCIFLUSH);
+    }
+}
+
+// Signals whose default action ends the process (all but SIGKILL, which cannot be caught).
+constexpr int fatal_signals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT,
+                                 SIGBUS,  SIGFPE,  SIGUSR1,   SIGSEGV, SIGUSR2, SIGPIPE,
+                                 SIGALRM, SIGTERM, SIGSTKFLT, SIGXCPU, SIGXFSZ, SIGVTALRM,
+                                 SIGPROF, SIGIO,   SIGPWR,    SIGSYS};
+static_assert(std::size(fatal_signals) <= sizeof(Tty::fatal_installed) / sizeof(bool));
+
+void on_fatal_signal(int signal_number) {
+    Tty& t = layer.tty;
+    // The first handler to run gives the terminal back; the disposition then becomes the
+    // default, and the signal, raised again, takes its default action once this returns.
+    if (const int fd = t.signal_fd.exchange(-1); fd >= 0)
+        give_back_now(fd, t.give_back, t.give_back_size, &t.saved_modes);
+    struct sigaction default_action{};
+    default_action.sa_handler = SIG_DFL;
+    sigemptyset(&default_action.sa_mask);
+    (void)sigaction(signal_number, &default_action, nullptr);
+    (void)raise(signal_number);
+}
+
+int install_fatal_handlers(Tty& t) {
+    struct sigaction on_fatal{};
+    on_fatal.sa_handler = on_fatal_signal;
+    sigemptyset(&on_fatal.sa_mask);
+    for (std::size_t i = 0; i < std::size(fatal_signals); ++i) {
+        struct sigaction found{};
+        if (sigaction(fatal_signals[i], nullptr, &found) != 0) return TB_ERR;
+        // The program's own handlers and ignored signals stay as they are.
+        if ((found.sa_flags & SA_SIGINFO) != 0 || found.sa_handler != SIG_DFL) continue;
+        if (sigaction(fatal_signals[i], &on_fatal, &t.saved_fatal[i]) != 0) return TB_ERR;
+        t.fatal_installed[i] = true;
+    }
+    return TB_OK;
+}
+
+void restore_fatal_handlers(Tty& t) {
+    for (std::size_t i = 0; i < std::size(fatal_signals); ++i) {
+        if (!t.fatal_installed[i]) continue;
+        (void)sigaction(fatal_signals[i], &t.saved_fatal[i], nullptr);
+        t.fatal_installed[i] = false;
+    }
+}
+
+termios raw_modes(const termios& found) {
+    termios raw = found;
+    raw.c_iflag &=
+        ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
+    raw.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    raw.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB);
+    raw.c_cflag |= CS8;
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    return raw;
+}
+
+// Undoes whatever of the takeover `t` records, in reverse order, and empties it. The one
+// path out of a session, whether tb_init failed half-way or tb_shutdown ends it.
+void release(Tty& t) {
+    t.signal_fd.store(-1);
+    restore_fatal_handlers(t);
+    const std::size_t end_size = t.screen_taken ? t.give_back_size : 0;
+    if (t.fd >= 0)
+        give_back_now(t.fd, t.give_back, end_size, t.modes_changed ? &t.saved_modes : nullptr);
+    if (t.winch_installed) (void)sigaction(SIGWINCH, &t.saved_winch, nullptr);
+    t.signal_wake.store(-1);
+    t.resized.store(false);
+    t.woken.store(false);
+    for (int fd : {t.wake_read, t.wake_write, t.fd}) {
+        if (fd >= 0) close(fd);
+    }
+    t.fd = t.wake_read = t.wake_write = -1;
+    t.modes_changed = t.screen_taken = t.winch_installed = false;
+    t.saved_modes = termios{};
+    t.description = TerminalDescription{};
+    t.encoder = FrameEncoder{};
+    t.model = ScreenModel{};
+    t.out = OutputBuffer{};
+    t.unsent_from = 0;
+    t.input = InputDecoder{};
+    t.give_back_size = 0;
+}
+
+int take_over(Tty& t, CellBuffers& buffers) {
+    t.fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (t.fd < 0) return TB_ERR_INIT_OPEN;
+    if (isatty(t.fd) == 0 || tcgetattr(t.fd, &t.saved_modes) != 0) return TB_ERR_INIT_OPEN;
+    if (const int rc = describe_terminal(std::getenv("TERM"), t.description); rc != TB_OK)
+        return rc;
+    t.encoder = FrameEncoder(t.description);
+    t.input.use_keys(&t.description.keys);
+    const TerminalDescription& d = t.description;
+    std::string start;
+    try {
+        start = d.enter_screen + d.keypad_on + d.hide_cursor + d.reset_style + d.clear;
+        const std::string end =
+            d.show_cursor + d.reset_style + d.clear + d.exit_screen + d.keypad_off;
+        if (end.size() > sizeof t.give_back) return TB_ERR_NO_TERM;
+        std::copy(end.begin(), end.end(), t.give_back);
+        t.give_back_size = end.size();
+    } catch (const std::bad_alloc&) {
+        return TB_ERR_MEM;
+    }
+    // Frames are written without blocking. The descriptor is the layer's own opening of
+    // the terminal, so no other program's descriptor changes with it.
+    const int flags = fcntl(t.fd, F_GETFL);
+    if (flags < 0 || fcntl(t.fd, F_SETFL, flags | O_NONBLOCK) != 0) return TB_ERR;
+
+    int pipe_fds[2];
+    if (pipe2(pipe_fds, O_CLOEXEC | O_NONBLOCK) != 0) return TB_ERR;
+    t.wake_read = pipe_fds[0];
+    t.wake_write = pipe_fds[1];
+    t.signal_wake.store(t.wake_write);
+    struct sigaction on_resize{};
+    on_resize.sa_handler = on_resize_signal;
+    sigemptyset(&on_resize.sa_mask);
+    on_resize.sa_flags = SA_RESTART;
+    if (sigaction(SIGWINCH, &on_resize, &t.saved_winch) != 0) return TB_ERR;
+    t.winch_installed = true;
+
+    int w = 0;
+    int h = 0;
+    read_size(t, w, h);
+    if (const int rc = size_output(t, w, h); rc != TB_OK) return rc;
+    if (const int rc = resize_cell_buffers(buffers, w, h); rc != TB_OK) return rc;
+    fill_blank(buffers.back);
+    fill_blank(buffers.front);
+
+    const termios raw = raw_modes(t.saved_modes);
+    t.modes_changed = true;
+    if (tcsetattr(t.fd, TCSAFLUSH, &raw) != 0) return TB_ERR;
+    t.screen_taken = true;
+    if (const int rc = install_fatal_handlers(t); rc != TB_OK) return rc;
+    t.signal_fd.store(t.fd);
+    if (const int rc = write_waiting(t.fd, start.data(), start.size()); rc != TB_OK) return rc;
+    // The clear homed the cursor and sgr0 left the default style.
+    t.model.cursor = {CursorModel::Kind::known, 0, 0};
+    t.model.style_known = true;
+    return TB_OK;
+}
+
+void drain(int fd) {
+    char bytes[64];
+    while (read(fd, bytes, sizeof bytes) > 0) {
+    }
+}
+
+// Wakes a poll on the wake pipe while decoded bytes wait, so that they are never left
+// where a poll on the descriptors cannot see them.
+void wake_if_holding(Tty& t) {
+    if (!t.input.holding()) return;
+    const char byte = 1;
+    const ssize_t written = write(t.wake_write, &byte, 1);
+    (void)written;
+    t.woken.store(true);
+}
+
+int take_resize(Tty& t, CellBuffers& buffers, tb_event* ev) {
+    int w = 0;
+    int h = 0;
+    read_size(t, w, h);
+    if (const int rc = size_output(t, w, h); rc != TB_OK) return rc;
+    if (const int rc = resize_cell_buffers(buffers, w, h); rc != TB_OK) return rc;
+    // The terminal may have moved or dropped what it showed: every cell is drawn again.
+    forget_front(buffers);
+    t.model = ScreenModel{};
+    ev->type = TB_EVENT_RESIZE;
+    ev->w = w;
+    ev->h = h;
+    return TB_OK;
+}
+
+}  // namespace
+
+int tty_open(Tty& tty, CellBuffers& buffers) {
+    const int rc = take_over(tty, buffers);
+    if (rc != TB_OK) {
+        release(tty);
+        buffers = CellBuffers{};
+    }
+    return rc;
+}
+
+void tty_close(Tty& tty) {
+    release(tty);
+}
+
+int tty_present(Tty& tty, CellBuffers& buffers) {
+    if (const int rc = send_unsent(tty); rc != TB_OK) return rc;
+    if (tty.unsent_from < tty.out.size) return TB_OK;
+    int queued = 0;
+    if (ioctl(tty.fd, TIOCOUTQ, &queued) == 0 && queued > 0) return TB_OK;
+    tty.out.size = 0;
+    tty.unsent_from = 0;
+    if (const int rc = tty.encoder.encode(buffers, tty.model, tty.out, flush_output, &tty);
+        rc != TB_OK) {
+        return rc;
+    }
+    return send_unsent(tty);
+}
+
+int tty_peek_event(Tty& tty, CellBuffers& buffers, tb_event* ev, int timeout_ms) {
+    const long long deadline = now_ms() + std::max(timeout_ms, 0);
+    for (;;) {
+        // The pipe is read only when something wrote to it: a call that finds nothing
+        // costs one poll.
+        if (tty.woken.exchange(false)) drain(tty.wake_read);
+        if (tty.resized.exchange(false)) {
+            const int rc = take_resize(tty, buffers, ev);
+            wake_if_holding(tty);
+            return rc;
+        }
+        const InputDecoder::Result held = tty.input.next(*ev, false);
+        if (held == InputDecoder::Result::event) {
+            wake_if_holding(tty);
+            return TB_OK;
+        }
+        const bool partial = held == InputDecoder::Result::need_more;
+        int wait = -1;
+        if (partial) {
+            wait = escape_wait_ms;
+        } else if (timeout_ms >= 0) {
+            wait = static_cast<int>(std::max(deadline - now_ms(), 0LL));
+        }
+        pollfd fds[2] = {{tty.fd, POLLIN, 0}, {tty.wake_read, POLLIN, 0}};
+        const int ready = poll(fds, 2, wait);
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            return TB_ERR_POLL;
+        }
+        if (ready == 0) {
+            if (!partial) return TB_ERR_NO_EVENT;
+            (void)tty.input.next(*ev, true);
+            wake_if_holding(tty);
+            return TB_OK;
+        }
+        if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            const std::span<char> room = tty.input.room();
+            if (room.empty()) {
+                (void)tty.input.next(*ev, true);
+                wake_if_holding(tty);
+                return TB_OK;
+            }
+            const ssize_t got = read(tty.fd, room.data(), room.size());
+            if (got < 0 && errno != EINTR && errno != EAGAIN) return TB_ERR_READ;
+            // A terminal that hung up stays readable for ever: report it instead of spinning.
+            if (got == 0) return TB_ERR_READ;
+            if (got > 0) tty.input.added(static_cast<std::size_t>(got));
+        }
+    }
+}
+
+void tty_fds(const Tty& tty, int* ttyfd, int* resizefd) {
+    *ttyfd = tty.fd;
+    *resizefd = tty.wake_read;
+}
+
+}  // namespace term_internal

@@ -1,0 +1,79 @@
+#pragma once
+
+// The terminal backing of the layer: the controlling terminal taken over, its description,
+// the renderer's state and the input bytes. Internal to src/term: the functions of
+// termbox2.h call these once they have checked the layer's state.
+
+#include <termios.h>
+
+#include <atomic>
+#include <csignal>
+#include <string>
+
+#include "term/cell_buffers.h"
+#include "term/frame_encoder.h"
+#include "term/input_decoder.h"
+#include "term/termbox2.h"
+#include "term/terminal_description.h"
+
+namespace term_internal {
+
+struct Tty {
+    int fd = -1;            // /dev/tty, read and written
+    termios saved_modes{};  // the modes as found
+    bool modes_changed = false;
+    bool screen_taken = false;         // the start bytes were (or were being) written
+    int wake_read = -1;                // a pipe that wakes a poll: on a resize, or while decoded
+    int wake_write = -1;               //   input waits in `input`
+    std::atomic<int> signal_wake{-1};  // wake_write, for the SIGWINCH handler
+    std::atomic<bool> resized{false};
+    std::atomic<bool> woken{false};  // a byte may wait in the wake pipe
+    struct sigaction saved_winch{};
+    bool winch_installed = false;
+
+    TerminalDescription description;
+    FrameEncoder encoder;
+    ScreenModel model;
+    OutputBuffer out;
+    std::size_t unsent_from = 0;  // out's bytes from here on are not written yet
+    InputDecoder input;
+
+    // What a signal handler needs to give the terminal back, prepared at tb_init and never
+    // freed: the end bytes, and (in saved_modes) the modes as found.
+    char give_back[256]{};
+    std::size_t give_back_size = 0;
+    std::atomic<int> signal_fd{-1};  // fd while a handler may give the terminal back
+    struct sigaction saved_fatal[32]{};
+    bool fatal_installed[32]{};
+};
+
+// Takes over the controlling terminal and sizes `buffers` to it: front and back blank, as
+// the cleared screen shows. The terminal is written without blocking from then on. For
+// every signal whose default action ends the process and whose disposition is the
+// default, a handler is installed that gives the terminal back with async-signal-safe
+// calls and then lets the default action happen. TB_OK; otherwise a negative code (TB_ERR_INIT_OPEN
+// without a usable /dev/tty, TB_ERR_NO_TERM when TERM is missing or names no description with
+// cursor addressing, TB_ERR_MEM, TB_ERR) and the terminal, the signal dispositions and `buffers`
+// are as they were: whatever was done is undone by the path tty_close takes.
+int tty_open(Tty& tty, CellBuffers& buffers);
+
+// Gives the terminal back: cursor shown, attributes reset, screen cleared, alternate
+// screen and keypad mode left, modes restored with unread input discarded, signal
+// handling restored, descriptors closed. Never blocks: when the terminal takes no output,
+// the unsent rest of a frame is dropped, and so is what the kernel still holds for the
+// terminal if that leaves no room for the end bytes. Leaves `tty` empty.
+void tty_close(Tty& tty);
+
+// Writes the back cells that differ from the front cells, in one write, then makes front
+// equal back. Never blocks: while the terminal has not taken the previous frame (the
+// kernel's output queue is not empty, or a write left bytes unsent) it sends what it can of
+// that frame and skips this one, so that the next present sends the difference gathered.
+int tty_present(Tty& tty, CellBuffers& buffers);
+
+// tb_peek_event on the terminal; *ev is already zeroed.
+int tty_peek_event(Tty& tty, CellBuffers& buffers, tb_event* ev, int timeout_ms);
+
+// The terminal descriptor and the read end of the wake pipe.
+void tty_fds(const Tty& tty, int* ttyfd, int* resizefd);
+
+}  // namespace term_internal
