@@ -19,8 +19,9 @@ for _ in $(seq 150); do
     row12=$(sed -n 13p <<<"$screen")
     if [[ ${row12:38:4} == GORV ]]; then
         seen_name=1
-        # The glyph runs on rows 11 to 13 between x = 36 and x = 43.
-        box=$(sed -n '12,14p' <<<"$screen" | cut -c37-44)
+        # The glyph runs on rows 11 to 13 between x = 36 and x = 43. Columns are counted in
+        # characters (cut counts bytes, and a glyph takes three).
+        box=$(sed -n '12,14p' <<<"$screen" | LC_ALL=C.UTF-8 sed -E 's/^.{36}(.{0,8}).*/\1/')
         grep -q '[│┌─┐┘└]' <<<"$box" && seen_glyph=1
         [[ $(sed -n 13p <<<"$styled") == *$'\e[1m'* ]] || fail "the name is not bold"
         break
