@@ -11,23 +11,10 @@
 #include <vector>
 
 #include "cli/value_parsers.h"
+#include "program_facts.h"
 
 namespace gorv::docs {
 namespace {
-
-// The program's tree with its facts, which point into it.
-struct ProgramFacts {
-    std::unique_ptr<Command> tree;
-    CommandFacts root;
-};
-
-ProgramFacts program_facts() {
-    Result<std::unique_ptr<Command>> tree = make_gorv_command(std::pmr::new_delete_resource());
-    EXPECT_TRUE(tree.has_value());
-    Result<CommandFacts> facts = gather_facts(**tree);
-    EXPECT_TRUE(facts.has_value());
-    return {std::move(*tree), std::move(*facts)};
-}
 
 struct OptionRow {
     std::string_view long_name;

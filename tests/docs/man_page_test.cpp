@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "program_facts.h"
+
 namespace gorv::docs {
 namespace {
 
@@ -57,19 +59,6 @@ TEST(ManPage, TurnsProseIntoLinesAndParagraphs) {
         SCOPED_TRACE(each.prose);
         EXPECT_EQ(roff_prose(each.prose), std::string(each.roff));
     }
-}
-
-struct ProgramFacts {
-    std::unique_ptr<Command> tree;
-    CommandFacts root;
-};
-
-ProgramFacts program_facts() {
-    Result<std::unique_ptr<Command>> tree = make_gorv_command(std::pmr::new_delete_resource());
-    EXPECT_TRUE(tree.has_value());
-    Result<CommandFacts> facts = gather_facts(**tree);
-    EXPECT_TRUE(facts.has_value());
-    return {std::move(*tree), std::move(*facts)};
 }
 
 bool mentions(const std::vector<std::string>& problems, std::string_view problem) {

@@ -6,6 +6,8 @@
 #                         terminal modes before and after ($TMUX_DIR/before, after), the
 #                         run's duration in ms ($TMUX_DIR/ms) and standard error (err)
 #   gorv_pid              prints the pid of the running gorv
+#   signal_a_run NAME     runs gorv --bare in an 80 x 24 pane until it draws, sends it the
+#                         signal NAME (TERM, USR1, ...) and waits for it to end
 #   pane_rows W           the pane's text with every row padded to W columns
 #   check_gaps W H COLS ROWS
 #                         succeeds when, on a W x H screen, exactly the cells in the
@@ -58,6 +60,15 @@ gorv_pid() {
         sleep 0.05
     done
     return 1
+}
+
+signal_a_run() {
+    local name=$1 pid
+    run_in_pane 80 24 --bare
+    tmux_wait_for '^[01]{80}$' 10 || fail "$name: no frame"
+    pid=$(gorv_pid) || fail "$name: no gorv process"
+    kill -s "$name" "$pid"
+    tmux_wait_exit 10 || fail "$name: gorv did not end"
 }
 
 pane_rows() {

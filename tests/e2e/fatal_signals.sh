@@ -6,11 +6,7 @@ source "$(dirname "$0")/e2e_lib.sh" "$1"
 for signal in USR1:10 SEGV:11; do
     name=${signal%:*}
     number=${signal#*:}
-    run_in_pane 80 24 --bare
-    tmux_wait_for '^[01]{80}$' 10 || fail "$name: no frame"
-    pid=$(gorv_pid) || fail "$name: no gorv process"
-    kill -s "$name" "$pid"
-    tmux_wait_exit 10 || fail "$name: gorv did not end"
+    signal_a_run "$name"
     # A sanitizer build's sanitizer takes SIGSEGV for itself and ends the process its way.
     if [[ $name == SEGV ]] && grep -q Sanitizer "$TMUX_DIR/err"; then
         echo "SEGV: left to the sanitizer"

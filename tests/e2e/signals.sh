@@ -6,11 +6,7 @@ source "$(dirname "$0")/e2e_lib.sh" "$1"
 for signal in TERM:15 INT:2 HUP:1 QUIT:3; do
     name=${signal%:*}
     number=${signal#*:}
-    run_in_pane 80 24 --bare
-    tmux_wait_for '^[01]{80}$' 10 || fail "$name: no frame"
-    pid=$(gorv_pid) || fail "$name: no gorv process"
-    kill -s "$name" "$pid"
-    tmux_wait_exit 10 || fail "$name: gorv did not end"
+    signal_a_run "$name"
     [[ $(tmux_status) == $((128 + number)) ]] || fail "$name: exit status $(tmux_status)"
     expect_restored
     tmux_cleanup
