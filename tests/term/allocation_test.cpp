@@ -1,0 +1,119 @@
+// Presents allocate nothing: every frame is encoded into the buffer sized when the screen
+// took its size. This executable replaces the global operator new and delete with counting
+// versions.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <new>
+
+#include "term/cell_buffers.h"
+#include "term/frame_encoder.h"
+#include "term/input_decoder.h"
+#include "term/termbox2.h"
+#include "term/terminal_description.h"
+
+namespace {
+
+std::atomic<std::size_t> heap_allocations{0};
+
+void* counted(std::size_t size) {
+    heap_allocations.fetch_add(1, std::memory_order_relaxed);
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr) throw std::bad_alloc();
+    return p;
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    return counted(size);
+}
+void* operator new[](std::size_t size) {
+    return counted(size);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+using term_internal::Cell;
+
+// A cheap, fixed sequence of cell contents: characters, colours and attributes vary from
+// frame to frame, so that moves, style changes and the bottom right cell all occur.
+std::uint32_t mix(std::uint32_t x) {
+    x ^= x >> 16;
+    x *= 0x7FEB352Du;
+    x ^= x >> 15;
+    return x;
+}
+
+TEST(Allocation, EncodingFramesAllocatesNothing) {
+    constexpr int width = 80;
+    constexpr int height = 24;
+    term_internal::TerminalDescription description;
+    ASSERT_EQ(term_internal::describe_terminal("xterm-256color", description), TB_OK);
+    const term_internal::FrameEncoder encoder(description);
+    term_internal::CellBuffers buffers;
+    ASSERT_EQ(term_internal::resize_cell_buffers(buffers, width, height), TB_OK);
+    term_internal::forget_front(buffers);
+    term_internal::ScreenModel model;
+    term_internal::OutputBuffer out;
+    out.capacity = (width * height + 1) * encoder.cell_bytes_bound(width, height);
+    out.data = std::make_unique<char[]>(out.capacity);
+
+    const uintattr_t colours[] = {TB_DEFAULT, TB_RED, TB_GREEN | TB_BOLD, TB_BLUE | TB_BRIGHT,
+                                  TB_YELLOW | TB_DIM};
+    const std::uint32_t glyphs[] = {'0', '1', 0xFF8A, 0x250C, ' ', 0x0301};
+    const std::size_t before = heap_allocations.load();
+    for (std::uint32_t frame = 0; frame < 200; ++frame) {
+        for (std::size_t i = 0; i < buffers.back.size(); ++i) {
+            const std::uint32_t r = mix(frame * 7919u + static_cast<std::uint32_t>(i));
+            if (r % 3 == 0) continue;
+            buffers.back[i] = Cell{glyphs[r % 6], colours[(r >> 8) % 5],
+                                   (r >> 12) % 7 == 0 ? TB_REVERSE : TB_DEFAULT};
+        }
+        if (frame % 50 == 49) {
+            term_internal::forget_front(buffers);
+            model = term_internal::ScreenModel{};
+        }
+        out.size = 0;
+        ASSERT_EQ(encoder.encode(buffers, model, out), TB_OK);
+        ASSERT_GT(out.size, 0u);
+    }
+    EXPECT_EQ(heap_allocations.load() - before, 0u);
+}
+
+TEST(Allocation, DecodingKeysAllocatesNothing) {
+    term_internal::TerminalDescription description;
+    ASSERT_EQ(term_internal::describe_terminal("xterm-256color", description), TB_OK);
+    term_internal::InputDecoder input;
+    input.use_keys(&description.keys);
+    const std::size_t before = heap_allocations.load();
+    const char typed[] = "q\x1b[A\xc3\xa9\xe9\x80\xff\x1bOPz";
+    for (int round = 0; round < 100; ++round) {
+        const std::span<char> room = input.room();
+        ASSERT_GE(room.size(), sizeof typed - 1);
+        std::copy(typed, typed + sizeof typed - 1, room.begin());
+        input.added(sizeof typed - 1);
+        tb_event event{};
+        while (input.next(event, true) == term_internal::InputDecoder::Result::event)
+            event = tb_event{};
+    }
+    EXPECT_EQ(heap_allocations.load() - before, 0u);
+}
+
+}  // namespace
