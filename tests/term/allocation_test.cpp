@@ -20,9 +20,13 @@ namespace {
 
 std::atomic<std::size_t> heap_allocations{0};
 
-void* counted(std::size_t size) {
+void* counted_or_null(std::size_t size) noexcept {
     heap_allocations.fetch_add(1, std::memory_order_relaxed);
-    void* p = std::malloc(size == 0 ? 1 : size);
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+void* counted(std::size_t size) {
+    void* p = counted_or_null(size);
     if (p == nullptr) throw std::bad_alloc();
     return p;
 }
@@ -34,6 +38,20 @@ void* operator new(std::size_t size) {
 }
 void* operator new[](std::size_t size) {
     return counted(size);
+}
+// The non-throwing forms too (std::stable_sort takes its buffer with them), so that every
+// block comes from malloc and goes back to free.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return counted_or_null(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return counted_or_null(size);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
 }
 void operator delete(void* p) noexcept {
     std::free(p);

@@ -74,7 +74,7 @@ inline constexpr std::array choice_words{
     ChoiceWords{"mode", "hexadecimal", "The digits 0 to 9 and A to F."},
     ChoiceWords{"mode", "textual",
                 "Punctuation, digits, the capitals T, M, V and N, and half-width katakana; "
-                "the katakana need a UTF-8 locale and a font that has them."},
+                "the katakana need a terminal that shows UTF-8 and a font that has them."},
     ChoiceWords{"color", "default", "The terminal's own foreground colour."},
     ChoiceWords{"color", "red", "Red."},
     ChoiceWords{"color", "green", "Green."},
@@ -164,8 +164,9 @@ inline constexpr std::array environment{
          "The terminal type; its terminfo description tells `gorv` how to draw and read "
          "keys."},
     Item{"LC_ALL, LC_CTYPE, LANG",
-         "The locale, which decides how symbols are encoded; textual mode needs a UTF-8 "
-         "locale to show its katakana."},
+         "The locale is taken from the environment at the start. Whatever it says, the "
+         "symbols go to the terminal as UTF-8, so the terminal must show UTF-8 for the "
+         "katakana of textual mode and the frame of the opening."},
 };
 
 // Words for the examples of the command tree, keyed by the example's text, and further
