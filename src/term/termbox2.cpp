@@ -42,8 +42,7 @@ int tb_height() {
 
 int tb_clear() {
     if (layer.backing == Backing::none) return TB_ERR_NOT_INIT;
-    std::fill(layer.buffers.back.begin(), layer.buffers.back.end(),
-              Cell{' ', TB_DEFAULT, TB_DEFAULT});
+    std::fill(layer.buffers.back.begin(), layer.buffers.back.end(), term_internal::blank_cell);
     return TB_OK;
 }
 

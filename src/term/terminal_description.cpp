@@ -42,9 +42,24 @@ std::string plain_capability(const char* name) {
     return without_padding(string_capability(name));
 }
 
-// tiparm with the padding taken out.
-std::string expand(const std::string& text, int p1, int p2) {
-    return without_padding(tiparm(text.c_str(), p1, p2));
+// Calls emit(byte) for each byte of text outside its padding ($<5>, $<2*/>).
+template <typename Emit>
+void for_each_unpadded(const char* text, Emit emit) {
+    if (text == nullptr) return;
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (p[0] == '$' && p[1] == '<') {
+            if (const char* end = std::strchr(p, '>'); end != nullptr) {
+                p = end;
+                continue;
+            }
+        }
+        emit(*p);
+    }
+}
+
+// tiparm's expansion, in tiparm's own buffer, with the padding still in.
+const char* expand(const std::string& text, int p1, int p2) {
+    return tiparm(text.c_str(), p1, p2);
 }
 
 std::size_t digits(int value) {
@@ -142,17 +157,7 @@ void read_description(TerminalDescription& out) {
 
 std::string without_padding(const char* text) {
     std::string plain;
-    if (text == nullptr) return plain;
-    for (const char* p = text; *p != '\0'; ++p) {
-        if (p[0] == '$' && p[1] == '<') {
-            const char* end = std::strchr(p, '>');
-            if (end != nullptr) {
-                p = end;
-                continue;
-            }
-        }
-        plain.push_back(*p);
-    }
+    for_each_unpadded(text, [&](char byte) { plain.push_back(byte); });
     return plain;
 }
 
@@ -162,7 +167,7 @@ ParamCapability::ParamCapability(const char* text) {
     text_ = text;
     // Split a probe expansion into literal text and the two parameters, each found as a
     // decimal number within a few units of its probe value (terminfo's %i adds one).
-    const std::string probe = expand(text_, probe_first, probe_second);
+    const std::string probe = without_padding(expand(text_, probe_first, probe_second));
     std::string literal;
     for (std::size_t i = 0; i < probe.size();) {
         std::size_t end = i;
@@ -214,7 +219,7 @@ ParamCapability::ParamCapability(const char* text) {
     char expansion[256];
     for (int p1 : checked_values) {
         for (int p2 : checked_values) {
-            const std::string expected = expand(text_, p1, p2);
+            const std::string expected = without_padding(expand(text_, p1, p2));
             if (expected.size() > sizeof expansion || length(p1, p2) != expected.size() ||
                 std::string(expansion, write(expansion, p1, p2)) != expected) {
                 compiled_ = false;
@@ -227,7 +232,11 @@ ParamCapability::ParamCapability(const char* text) {
 
 std::size_t ParamCapability::length(int p1, int p2) const {
     if (!present_) return 0;
-    if (!compiled_) return expand(text_, p1, p2).size();
+    if (!compiled_) {
+        std::size_t size = 0;
+        for_each_unpadded(expand(text_, p1, p2), [&](char) { ++size; });
+        return size;
+    }
     if (first_uses_ >= 0) {
         return literal_size_ + static_cast<std::size_t>(first_uses_) * digits(p1 + first_offset_) +
                static_cast<std::size_t>(second_uses_) * digits(p2 + second_offset_);
@@ -246,8 +255,8 @@ std::size_t ParamCapability::length(int p1, int p2) const {
 char* ParamCapability::write(char* out, int p1, int p2) const {
     if (!present_) return out;
     if (!compiled_) {
-        const std::string expansion = expand(text_, p1, p2);
-        return std::copy(expansion.begin(), expansion.end(), out);
+        for_each_unpadded(expand(text_, p1, p2), [&](char byte) { *out++ = byte; });
+        return out;
     }
     for (const Piece& piece : pieces_) {
         if (piece.parameter == 0) {

@@ -14,7 +14,8 @@ namespace term_internal {
 // A capability with up to two numeric parameters (a cursor address, a move by n cells).
 // When its text expands to literal bytes and the parameters in decimal, which is the case
 // for every ANSI-like terminal, it is kept as those pieces and expanded without tiparm, so
-// that a cursor move costs a few stores; otherwise every expansion calls tiparm.
+// that a cursor move costs a few stores; otherwise every expansion calls tiparm and copies
+// from tiparm's own buffer. Neither allocates.
 class ParamCapability {
   public:
     ParamCapability() = default;

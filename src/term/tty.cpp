@@ -74,7 +74,7 @@ int size_output(Tty& t, int w, int h) {
 }
 
 void fill_blank(std::vector<Cell>& cells) {
-    std::fill(cells.begin(), cells.end(), Cell{' ', TB_DEFAULT, TB_DEFAULT});
+    std::fill(cells.begin(), cells.end(), blank_cell);
 }
 
 // Writes as much of bytes as the terminal takes now; the number written, or -1 on an

@@ -79,11 +79,15 @@ std::uint32_t mix(std::uint32_t x) {
     return x;
 }
 
-TEST(Allocation, EncodingFramesAllocatesNothing) {
+// On a description whose moves are expanded from their pieces (xterm-256color, linux) and
+// on one whose every move goes through tiparm (vt52's addresses are characters).
+class EncodingFrames : public testing::TestWithParam<const char*> {};
+
+TEST_P(EncodingFrames, AllocatesNothing) {
     constexpr int width = 80;
     constexpr int height = 24;
     term_internal::TerminalDescription description;
-    ASSERT_EQ(term_internal::describe_terminal("xterm-256color", description), TB_OK);
+    ASSERT_EQ(term_internal::describe_terminal(GetParam(), description), TB_OK);
     const term_internal::FrameEncoder encoder(description);
     term_internal::CellBuffers buffers;
     ASSERT_EQ(term_internal::resize_cell_buffers(buffers, width, height), TB_OK);
@@ -114,6 +118,9 @@ TEST(Allocation, EncodingFramesAllocatesNothing) {
     }
     EXPECT_EQ(heap_allocations.load() - before, 0u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Allocation, EncodingFrames,
+                         testing::Values("xterm-256color", "linux", "vt52"));
 
 TEST(Allocation, DecodingKeysAllocatesNothing) {
     term_internal::TerminalDescription description;
