@@ -147,12 +147,14 @@ struct Item {
 inline constexpr std::array exit_status{
     Item{"0",
          "The run ended by a key or its duration; a help, usage or version text was written; "
-         "a command-line mistake was answered with a log line and a usage display; the "
-         "terminal was too small; or a debug run ended."},
+         "the terminal was too small; or a debug run ended. The message that the option "
+         "accents has already been set does not change it."},
     Item{"1",
-         "A line \"error: \" followed by the name of the error was written to standard "
-         "error. A value that cannot be read when it is attached to a short option, as in "
-         "-t5x, ends this way; so does a standard output that cannot be written."},
+         "A mistake on the command line, such as an unknown option or a value that is not "
+         "one of the choices, was answered with a log line and a usage display; or a line "
+         "\"error: \" followed by the name of the error was written to standard error. A "
+         "value that cannot be read when it is attached to a short option, as in -t5x, ends "
+         "with that line; so does a standard output that cannot be written."},
     Item{"128 + N",
          "The run was ended by the termination signal N, such as SIGHUP, SIGINT, SIGQUIT "
          "or SIGTERM; when it arrives while the screen is drawn, the terminal is given back "
