@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# cmake --install puts the program, the manual page, the three completion files and the
-# copyright file where a system looks for them, under the prefix or under DESTDIR, and
-# nothing else; the installed program runs.
+# cmake --install puts the program, the manual page, the three completion files, the
+# changelog and the copyright file where a system looks for them, under the prefix or
+# under DESTDIR, and nothing else; the installed program runs.
 # Arguments: the build folder, the project's version, and whether the package is described
-# (ON or OFF; the copyright file comes with it).
+# (ON or OFF; the changelog and the copyright file come with it).
 set -uo pipefail
 build=$1 version=$2 package=$3
 work=$(mktemp -d)
@@ -16,7 +16,7 @@ fail() {
 
 expected="bin/gorv
 share/bash-completion/completions/gorv
-$([[ $package == ON ]] && echo share/doc/gorv/copyright)
+$([[ $package == ON ]] && printf '%s\n' share/doc/gorv/changelog share/doc/gorv/copyright)
 share/fish/vendor_completions.d/gorv.fish
 share/man/man1/gorv.1
 share/zsh/vendor-completions/_gorv"
