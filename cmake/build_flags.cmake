@@ -15,8 +15,9 @@ if(NOT GORV_HARDENING)
   return()
 endif()
 add_compile_options(-fstack-protector-strong)
-# _FORTIFY_SOURCE needs optimisation, and the sanitizers check those calls themselves.
-if(GORV_SANITIZE STREQUAL "")
+# _FORTIFY_SOURCE needs optimisation, and the sanitizers (the fuzz target's too) check
+# those calls themselves.
+if(GORV_SANITIZE STREQUAL "" AND NOT GORV_FUZZERS)
   add_compile_options("$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
 endif()
 add_link_options(LINKER:-z,relro,-z,now)
