@@ -4,7 +4,9 @@
 #include <bit>
 #include <charconv>
 #include <cstdint>
+#include <new>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 #include "term/termbox2.h"
@@ -466,6 +468,11 @@ FrameEncoder::FrameEncoder(const TerminalDescription& description) : description
             d.reset_style.find("\x1b[0m") != std::string::npos ||
             d.reset_style.find("\x1b[0;") != std::string::npos;
     style_bound_ = d.reset_style.size() + 48;
+    // A terminal whose cursor address begins with CSI takes ECMA-48 control sequences.
+    char address[256];
+    const std::size_t address_size = d.move.length(0, 0);
+    synchronized_ = address_size >= 2 && address_size <= sizeof address &&
+                    std::string_view(address, d.move.write(address, 0, 0)).starts_with("\x1b[");
     shortest_jump_ = d.move.length(0, 0);
     if (d.right.present()) shortest_jump_ = std::min(shortest_jump_, d.right.length(1));
     if (d.column.present()) shortest_jump_ = std::min(shortest_jump_, d.column.length(0));
@@ -487,29 +494,55 @@ std::size_t FrameEncoder::cell_bytes_bound(int w, int h) const {
            d.insert_some.longest(1) + d.insert_on.size() + d.insert_off.size();
 }
 
-int FrameEncoder::encode(CellBuffers& buffers, ScreenModel& model, OutputBuffer& out,
-                         FlushOutput flush, void* context) const {
+bool OutputBuffer::reserve_more(std::size_t more) {
+    if (capacity - size >= more) return true;
+    std::size_t grown = std::max<std::size_t>(capacity, 4096);
+    while (grown - size < more)
+        grown *= 2;
+    // Not value-initialised: pages never written cost no memory.
+    char* bigger = new (std::nothrow) char[grown];
+    if (bigger == nullptr) return false;
+    if (size > 0) std::copy_n(data.get(), size, bigger);
+    data.reset(bigger);
+    capacity = grown;
+    return true;
+}
+
+int FrameEncoder::encode(CellBuffers& buffers, ScreenModel& model, OutputBuffer& out) const {
     if (description_ == nullptr) return TB_ERR;
-    const std::size_t bound = cell_bytes_bound(buffers.width, buffers.height);
+    constexpr std::size_t begin_size = sizeof begin_update - 1;
+    constexpr std::size_t end_size = sizeof end_update - 1;
+    // Room checked before each changed cell: the cell, and the ends of the update around it.
+    const std::size_t room =
+        begin_size + cell_bytes_bound(buffers.width, buffers.height) + end_size;
     EncodeRun run{*this, *description_, buffers, model, out.data.get() + out.size};
-    for (int y = 0; y < buffers.height; ++y) {
+    const char* limit = out.data.get() + out.capacity - std::min(room, out.capacity);
+    bool begun = false;
+    int rc = TB_OK;
+    for (int y = 0; y < buffers.height && rc == TB_OK; ++y) {
         for (int x = 0; x < buffers.width; ++x) {
             const std::size_t i = buffers.index(x, y);
             const Cell& front = buffers.front[i];
             if (same_cell(buffers.back[i], front) && front.ch != unknown_char) continue;
-            out.size = static_cast<std::size_t>(run.p - out.data.get());
-            if (out.capacity - out.size < bound) {
-                if (flush == nullptr) return TB_ERR;
-                const int rc = flush(context, out.data.get(), out.size);
-                out.size = 0;
-                run.p = out.data.get();
-                if (rc != TB_OK) return rc;
+            if (run.p > limit || out.capacity < room) {
+                out.size = static_cast<std::size_t>(run.p - out.data.get());
+                if (!out.reserve_more(room)) {
+                    rc = TB_ERR_MEM;
+                    break;
+                }
+                run.p = out.data.get() + out.size;
+                limit = out.data.get() + out.capacity - room;
+            }
+            if (!begun) {
+                begun = true;
+                if (synchronized_) run.p = std::copy_n(begin_update, begin_size, run.p);
             }
             run.write_cell(x, y);
         }
     }
+    if (begun && synchronized_) run.p = std::copy_n(end_update, end_size, run.p);
     out.size = static_cast<std::size_t>(run.p - out.data.get());
-    return TB_OK;
+    return rc;
 }
 
 }  // namespace term_internal
