@@ -90,15 +90,17 @@ ssize_t TtyOutput::write_some() {
 
 int TtyOutput::send() {
     if (idle()) return TB_OK;
-    const long long deadline = now_ms() + present_wait_ms;
     const ssize_t first = write_some();
     if (first < 0) return TB_ERR;
     if (static_cast<std::size_t>(first) < keeping_up_bytes) return TB_OK;
+    const long long deadline = now_ms() + present_wait_ms;
     while (!idle()) {
         const long long left = deadline - now_ms();
         if (left <= 0) return TB_OK;
         pollfd out{fd_, POLLOUT, 0};
-        if (poll(&out, 1, static_cast<int>(left)) < 0 && errno != EINTR) return TB_ERR;
+        const int ready = poll(&out, 1, static_cast<int>(std::min<long long>(left, stall_ms)));
+        if (ready < 0 && errno != EINTR) return TB_ERR;
+        if (ready == 0) return TB_OK;
         if (write_some() < 0) return TB_ERR;
     }
     return TB_OK;

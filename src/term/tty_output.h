@@ -18,18 +18,20 @@
 
 namespace term_internal {
 
-// The longest a present waits for the terminal to take a frame, in all. A terminal that
-// keeps up takes the largest frames within a few milliseconds; the same bound as the
-// watcher's poll timeout, so that a key or a signal is still seen within the time the run
-// is paced by. Nothing else in the layer waits for the terminal.
-inline constexpr int present_wait_ms = 100;
-
-// A write that takes at least this much found the kernel's queue for the terminal (at
-// least a page, on every line and pseudo-terminal) empty or nearly so: the terminal has
-// taken what came before, and keeps up, so the rest is worth waiting for. A write that
-// takes less, or nothing, finds the terminal behind: the rest waits for a later present,
-// and frames are skipped until it is out.
+// How long a present waits for the terminal, and for which terminal. A write that takes
+// at least keeping_up_bytes (a page: every pseudo-terminal and serial line holds more) found
+// the kernel's queue for the terminal empty or nearly so, so the terminal has taken what
+// came before and keeps up: the rest of what it is sent is waited for, as long as the
+// terminal takes more within stall_ms each time, and present_wait_ms in all. A terminal that
+// keeps up takes more within a millisecond or two, and the largest frames within a few;
+// the bound in all is the watcher's poll timeout, so that a key or a signal is still seen
+// within the time the run is paced by. A write that takes less, or nothing, finds the
+// terminal behind, and nothing is waited for: what is left goes at later presents as the
+// terminal drains, and frames are skipped until it is out. Nothing else in the layer waits
+// for the terminal.
 inline constexpr std::size_t keeping_up_bytes = 4096;
+inline constexpr int stall_ms = 20;
+inline constexpr int present_wait_ms = 100;
 
 // CAN: ends an ECMA-48 control sequence in progress, and is ignored outside one.
 inline constexpr char cancel_sequence = '\x18';
@@ -66,9 +68,9 @@ class TtyOutput {
     [[nodiscard]] bool behind() const;
 
     // Writes what the terminal takes of the bytes left (those of next(), or what an earlier
-    // call left), and, when it keeps up (the first write takes keeping_up_bytes), waits for
-    // it to take the rest, up to present_wait_ms in all. TB_OK also when some are left: a
-    // later call sends them. TB_ERR when the terminal cannot be written.
+    // call left), and, when it keeps up, waits for it to take the rest, as the constants
+    // above say. TB_OK also when some are left: a later call sends them. TB_ERR when the
+    // terminal cannot be written.
     int send();
 
     // Leaves out what is left of a frame cut short, for a terminal whose screen has changed
