@@ -19,6 +19,7 @@ struct Look {
     int fg = -1;  // an ANSI colour index, or -1 for the default colour
     int bg = -1;
     bool bold = false;
+    bool dim = false;
     bool underline = false;
     bool italic = false;
     bool blink = false;
@@ -27,19 +28,19 @@ struct Look {
 
 inline std::string describe(const Look& look) {
     return "U+" + std::to_string(look.ch) + " fg " + std::to_string(look.fg) + " bg " +
-           std::to_string(look.bg) + (look.bold ? " bold" : "") +
+           std::to_string(look.bg) + (look.bold ? " bold" : "") + (look.dim ? " dim" : "") +
            (look.underline ? " underline" : "") + (look.italic ? " italic" : "") +
            (look.blink ? " blink" : "") + (look.reverse ? " reverse" : "");
 }
 
 // Whether two looks show the same: on a blank without reverse video only the background
-// and the underline are seen.
-inline bool shows_same(const Look& a, const Look& b) {
+// and the underline are seen. Dim is compared only with `dim_shown` (libvterm has no dim).
+inline bool shows_same(const Look& a, const Look& b, bool dim_shown) {
     const bool blank = a.ch == ' ' && b.ch == ' ';
     if (blank && !a.reverse && !b.reverse) return a.bg == b.bg && a.underline == b.underline;
     return a.ch == b.ch && a.fg == b.fg && a.bg == b.bg && a.bold == b.bold &&
-           a.underline == b.underline && a.italic == b.italic && a.blink == b.blink &&
-           a.reverse == b.reverse;
+           (!dim_shown || a.dim == b.dim) && a.underline == b.underline && a.italic == b.italic &&
+           a.blink == b.blink && a.reverse == b.reverse;
 }
 
 // libvterm with the alternate screen off, so that every line that scrolls off the top is

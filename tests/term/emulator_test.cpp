@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -20,12 +21,14 @@
 #include "term/pty_child.h"
 #include "term/termbox2.h"
 #include "term/terminal_description.h"
+#include "term/xterm_replay.h"
 
 namespace {
 
 using gorv::testing::Child;
 using gorv::testing::Emulator;
 using gorv::testing::Look;
+using gorv::testing::XtermReplay;
 using term_internal::Cell;
 
 // SplitMix64: the same numbers in the parent and in the child.
@@ -149,6 +152,7 @@ Look expected_look(const Cell& cell, const term_internal::TerminalDescription& d
     look.fg = colour(cell.fg);
     look.bg = colour(cell.bg);
     look.bold = !d.bold.empty() && ((cell.fg & TB_BOLD) != 0 || bright_as_bold);
+    look.dim = !d.dim.empty() && (cell.fg & TB_DIM) != 0;
     look.underline = !d.underline.empty() && (cell.fg & TB_UNDERLINE) != 0;
     look.italic = !d.italic.empty() && (cell.fg & TB_ITALIC) != 0;
     look.blink = !d.blink.empty() && (cell.fg & TB_BLINK) != 0;
@@ -191,16 +195,23 @@ class Session {
         ASSERT_TRUE(
             child_.start(true, term_, [seed](Child& self) { return draw_on_command(self, seed); }));
         ASSERT_EQ(child_.next_report(), "ready 30x8");
-        emulator_.feed(child_.terminal_output());
+        feed(child_.terminal_output());
+    }
+
+    // Bytes the terminal received, for both emulators.
+    void feed(const std::string& bytes) {
+        emulator_.feed(bytes);
+        xterm_.feed(bytes);
     }
 
     // A new size for the terminal; the same size again changes nothing (and no resize
     // reaches the child).
     void resize(int w, int h) {
         if (w == scene_.width() && h == scene_.height()) return;
-        emulator_.feed(child_.terminal_output());
+        feed(child_.terminal_output());
         child_.resize(w, h);
         emulator_.resize(w, h);
+        xterm_.resize(w, h);
         scene_.resize(w, h);
     }
 
@@ -214,45 +225,83 @@ class Session {
     // Reads what the terminal receives until `frames` frames have ended, within 10 s.
     void read_until_ended(int frames) {
         for (int waits = 0; emulator_.ended() < frames && waits < 500; ++waits)
-            emulator_.feed(child_.wait_output(20));
+            feed(child_.wait_output(20));
         ASSERT_EQ(emulator_.ended(), frames) << "frames ended";
     }
 
-    // The emulator's screen against the scene.
+    // The emulator's screen against the scene; xterm.js's is compared at the end.
     void expect_screen(const std::string& context) {
-        int wrong = 0;
-        std::string first;
+        Screen wanted;
         for (int y = 0; y < scene_.height(); ++y) {
-            for (int x = 0; x < scene_.width(); ++x) {
-                const Look want = expected_look(scene_.at(x, y), description_);
-                const Look got = emulator_.look(x, y);
-                if (gorv::testing::shows_same(want, got)) continue;
-                if (wrong++ == 0) {
-                    first = std::to_string(x) + ", " + std::to_string(y) + " shows " +
-                            gorv::testing::describe(got) + " instead of " +
-                            gorv::testing::describe(want);
-                }
-            }
+            std::vector<Look>& row = wanted.emplace_back();
+            for (int x = 0; x < scene_.width(); ++x)
+                row.push_back(expected_look(scene_.at(x, y), description_));
         }
-        EXPECT_EQ(wrong, 0) << term_ << " " << context << " at " << scene_.width() << "x"
-                            << scene_.height() << ": " << wrong << " cells wrong, first " << first;
+        Screen shown = wanted;
+        for (int y = 0; y < scene_.height(); ++y) {
+            for (int x = 0; x < scene_.width(); ++x)
+                shown[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] =
+                    emulator_.look(x, y);
+        }
+        compare("libvterm", context, wanted, shown, false);
         EXPECT_EQ(emulator_.scrolled(), 0) << term_ << " " << context << ": the screen scrolled";
+        xterm_.snapshot();
+        snapshots_.push_back({context, std::move(wanted)});
     }
 
+    // Ends the child, then replays the session into xterm.js and compares its screen at
+    // every snapshot.
     void end() {
         child_.type("q");
         EXPECT_EQ(child_.finish(), 0);
+        if (!XtermReplay::available()) {
+            std::printf("xterm.js not installed: %s compared with libvterm only\n", term_);
+            return;
+        }
+        const std::vector<Screen> screens = xterm_.replay();
+        ASSERT_EQ(screens.size(), snapshots_.size()) << "xterm.js replay";
+        for (std::size_t i = 0; i < screens.size(); ++i)
+            compare("xterm.js", snapshots_[i].context, snapshots_[i].wanted, screens[i], true);
     }
 
     Child& child() { return child_; }
     Emulator& emulator() { return emulator_; }
 
   private:
+    using Screen = XtermReplay::Screen;
+
+    struct Snapshot {
+        std::string context;
+        Screen wanted;
+    };
+
+    void compare(const char* emulator, const std::string& context, const Screen& wanted,
+                 const Screen& shown, bool dim_shown) {
+        int wrong = 0;
+        std::string first;
+        for (std::size_t y = 0; y < wanted.size(); ++y) {
+            for (std::size_t x = 0; x < wanted[y].size(); ++x) {
+                const Look got = y < shown.size() && x < shown[y].size() ? shown[y][x] : Look{0};
+                if (gorv::testing::shows_same(wanted[y][x], got, dim_shown)) continue;
+                if (wrong++ == 0) {
+                    first = std::to_string(x) + ", " + std::to_string(y) + " shows " +
+                            gorv::testing::describe(got) + " instead of " +
+                            gorv::testing::describe(wanted[y][x]);
+                }
+            }
+        }
+        EXPECT_EQ(wrong, 0) << emulator << " on " << term_ << " " << context << " at "
+                            << (wanted.empty() ? 0 : wanted[0].size()) << "x" << wanted.size()
+                            << ": " << wrong << " cells wrong, first " << first;
+    }
+
     const char* term_;
     std::uint64_t seed_;
     term_internal::TerminalDescription description_;
     Child child_;
     Emulator emulator_{30, 8};
+    XtermReplay xterm_{30, 8};
+    std::vector<Snapshot> snapshots_;
     Scene scene_;
 };
 
@@ -319,7 +368,7 @@ TEST(EmulatedTerminal, AResizeWhileAFrameIsPartlyOutLeavesAWellFormedStream) {
     run.child().stall_terminal(false);
     for (int presents = 0; presents < 20 && run.emulator().ended() < 3; ++presents) {
         run.command('p');
-        run.emulator().feed(run.child().wait_output(20));
+        run.feed(run.child().wait_output(20));
     }
     run.read_until_ended(3);
     EXPECT_EQ(run.emulator().cancels(), 1) << "the frame cut short was ended with CAN";
