@@ -4,8 +4,8 @@
 #include <ctime>
 
 #include "app/command_line.h"
+#include "app/job_control.h"
 #include "app/session.h"
-#include "app/signals.h"
 #include "app/threads.h"
 #include "app/watcher.h"
 #include "core/log.h"
@@ -53,6 +53,8 @@ void place_settings(const Settings& settings, RunState& run, RenderState& render
 Status run_threads(RunState& run, RenderState& render) {
     const Result<pthread_t> watcher = start_thread(run_watcher, run, render);
     if (!watcher) return std::unexpected(watcher.error());
+    // From here on the watcher alone runs the handlers of the run's signals.
+    const RunSignalsElsewhere waiting_only;
     const Result<pthread_t> renderer = start_thread(run_renderer, run, render);
     if (!renderer) {
         // The watcher runs until it ends the run by itself: a key, the duration, the
@@ -67,7 +69,7 @@ Status run_threads(RunState& run, RenderState& render) {
 
 // The steps between reading the command line and ending it.
 Status run_screensaver(RunState& run, RenderState& render) {
-    open_session(render);
+    if (!open_session(render)) return {};
     render.running = true;
     read_terminal_size(render);
     if (Status rebuilt = rebuild(render); !rebuilt) {
@@ -103,13 +105,15 @@ Status main_routine(std::span<char* const> arguments) {
 
 int entry(int argc, char** argv) {
     install_sigpipe_handler();
+    take_signal_state();
     const Status outcome =
         main_routine(std::span<char* const>(argv, static_cast<std::size_t>(argc)));
     if (!outcome) {
         report_error(outcome.error());
         return 1;
     }
-    if (const int signal_number = caught_signal(); signal_number != 0) return 128 + signal_number;
+    if (const int signal_number = terminating_signal(); signal_number != 0)
+        return 128 + signal_number;
     return 0;
 }
 

@@ -3,59 +3,37 @@
 #include <clocale>
 #include <string>
 
-#include "app/signals.h"
+#include "app/job_control.h"
 #include "core/log.h"
 #include "core/terminal_lock.h"
 #include "term/termbox2.h"
 
 namespace gorv {
 
-void open_session(const RenderState& state) {
+bool open_session(const RenderState& state) {
     if (state.debug) {
         log_line("info", "gorv", "DEBUG MODE");
-        return;
+        return true;
     }
     std::setlocale(LC_ALL, "");
     // Before the takeover begins: a termination signal from here on ends the run and gives
     // the terminal back, whenever it comes.
-    catch_termination_signals();
-    {
-        std::lock_guard guard(terminal_lock());
-        (void)tb_init();
+    catch_run_signals();
+    if (take_terminal() == Takeover::abandoned) {
+        restore_run_signals();
+        return false;
     }
     hold_log_lines();
-}
-
-void suspend_session(RenderState& state, int signal_number) {
-    {
-        std::lock_guard guard(terminal_lock());
-        (void)tb_shutdown();
-    }
-    stop_process(signal_number);
-    // Continued: the SIGCONT that did it asks for nothing more.
-    (void)take_continued();
-    retake_session(state);
-}
-
-void retake_session(RenderState& state) {
-    {
-        std::lock_guard guard(terminal_lock());
-        (void)tb_shutdown();
-        (void)tb_init();
-    }
-    read_terminal_size(state);
+    return true;
 }
 
 namespace {
 
-// Every way of giving the terminal back goes through here: the held log lines follow
-// it, and the termination signals get their default actions again.
+// Every way of giving the terminal back at the end goes through here: the held log lines
+// follow it, and the run's signals get the dispositions found again.
 void give_back_terminal() {
-    {
-        std::lock_guard guard(terminal_lock());
-        (void)tb_shutdown();
-    }
-    restore_termination_signals();
+    give_terminal_back();
+    restore_run_signals();
     release_log_lines();
 }
 

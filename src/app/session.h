@@ -12,19 +12,12 @@ inline constexpr std::uint32_t minimum_width = 4;
 inline constexpr std::uint32_t minimum_height = 2;
 
 // Opens the terminal session: in debug mode logs "info(gorv): DEBUG MODE"; otherwise
-// sets the locale from the environment and takes the terminal over. The result of the
-// takeover is not examined: if it failed, reading the size fails and debug mode follows.
-void open_session(const RenderState& state);
-
-// Gives the terminal back and stops the process as the stop signal `signal_number` does;
-// once continued, takes the terminal over again as retake_session does. The caller keeps
-// the renderer from drawing meanwhile.
-void suspend_session(RenderState& state, int signal_number);
-
-// Takes the terminal over afresh (after the process was stopped and continued, the shell
-// may have drawn on it and changed its modes) and reads the size, as after a resize: the
-// next frame draws every cell. If the terminal cannot be taken again, debug mode follows.
-void retake_session(RenderState& state);
+// sets the locale from the environment, catches the run's signals and takes the terminal
+// over once the process is in its foreground (job_control.h). A takeover that the terminal
+// layer refuses is not examined further: reading the size then fails and debug mode
+// follows. False when the run ends before it began: a termination signal came while the
+// process waited for the foreground, or it cannot wait (the signals are then restored).
+[[nodiscard]] bool open_session(const RenderState& state);
 
 // Reads the screen size into `width` and `height`: 12 x 10 in debug mode. When the size
 // cannot be read it enters debug mode, closing the session and logging a warning.

@@ -5,8 +5,8 @@
 
 #include <ctime>
 
+#include "app/job_control.h"
 #include "app/session.h"
-#include "app/signals.h"
 #include "core/log.h"
 #include "core/sleep.h"
 #include "core/terminal_lock.h"
@@ -23,17 +23,16 @@ bool read_clock(std::uint64_t& nanoseconds) {
     return true;
 }
 
-// What the watcher wakes up for besides terminal events.
+// What the watcher wakes up for: a terminal event, or a job step to carry out.
 struct Wakeup {
-    tb_event event{};        // a key (also for a termination signal) or a resize
-    int stop_signal = 0;     // a stop signal: give the terminal back and stop
-    bool continued = false;  // continued after a stop the watcher did not make
+    tb_event event{};  // a key (also for a termination signal) or a resize
+    JobStep job{};     // a stop to carry out, or a continue to take the terminal again for
 };
 
 // Waits up to the poll timeout for input, a resize or a signal without holding the
-// terminal lock, then takes whatever is ready. A termination signal is reported as a key
-// press, and so is a terminal that has gone away. A terminal with descriptors is asked for
-// an event only when one of them is ready.
+// terminal lock, then takes whatever is ready, job steps first. A termination signal is
+// reported as a key press, and so is a terminal that has gone away. A terminal with
+// descriptors is asked for an event only when one of them is ready.
 Wakeup next_wakeup() {
     Wakeup wakeup;
     int tty = -1;
@@ -42,23 +41,26 @@ Wakeup next_wakeup() {
         std::lock_guard terminal(terminal_lock());
         (void)tb_get_fds(&tty, &resize);
     }
-    pollfd fds[] = {{tty, POLLIN, 0}, {resize, POLLIN, 0}, {termination_fd(), POLLIN, 0}};
+    pollfd fds[] = {{tty, POLLIN, 0}, {resize, POLLIN, 0}, {signal_wake_fd(), POLLIN, 0}};
     int ready = 0;
-    if (caught_signal() == 0) ready = ::poll(fds, 3, input_poll_timeout_ms);
-    if ((fds[2].revents & POLLIN) != 0) {
-        char bytes[16];
-        while (::read(fds[2].fd, bytes, sizeof bytes) > 0) {
+    wakeup.job = next_job_step();
+    if (wakeup.job.kind == JobStep::Kind::none) {
+        ready = ::poll(fds, 3, input_poll_timeout_ms);
+        // Emptied before the record is read: a signal recorded after this leaves its byte.
+        if ((fds[2].revents & POLLIN) != 0) {
+            char bytes[16];
+            while (::read(fds[2].fd, bytes, sizeof bytes) > 0) {
+            }
         }
+        wakeup.job = next_job_step();
     }
     const bool hung_up = (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-    if (caught_signal() != 0 || hung_up) {
+    if (wakeup.job.kind == JobStep::Kind::terminate || hung_up) {
+        wakeup.job = {};
         wakeup.event.type = TB_EVENT_KEY;
         return wakeup;
     }
-    wakeup.stop_signal = take_stop_signal();
-    if (wakeup.stop_signal != 0) return wakeup;
-    wakeup.continued = take_continued();
-    if (wakeup.continued) return wakeup;
+    if (wakeup.job.kind != JobStep::Kind::none) return wakeup;
     // Without descriptors (the in-memory screen) the terminal is asked every time.
     const bool has_descriptors = tty >= 0 || resize >= 0;
     if (has_descriptors && (ready <= 0 || ((fds[0].revents | fds[1].revents) & POLLIN) == 0))
@@ -69,14 +71,18 @@ Wakeup next_wakeup() {
 }
 
 // Keeps the renderer between frames while `change` alters the terminal or the render
-// state, then rebuilds the state for the size it finds.
+// state, then rebuilds the state for the size it finds. When `change` says the run must
+// end, `running` is cleared before `resizing`, so that the renderer ends without a frame.
 template <typename Change>
 Status between_frames(RunState& run, RenderState& render, Change change) {
     run.resizing = true;
     while (render.drawing)
         sleep_nanoseconds(resize_wait_step_ns);
-    change();
-    if (Status rebuilt = rebuild(render); !rebuilt) return rebuilt;
+    if (!change()) {
+        render.running = false;
+    } else if (Status rebuilt = rebuild(render); !rebuilt) {
+        return rebuilt;
+    }
     run.resizing = false;
     return {};
 }
@@ -115,14 +121,26 @@ void run_watcher(RunState& run, RenderState& render) {
 
         const Wakeup wakeup = next_wakeup();
         const tb_event& event = wakeup.event;
+        // After a stop or a continue the size is read as after a resize: the next frame
+        // draws every cell.
         Status changed;
-        if (wakeup.stop_signal != 0) {
-            changed =
-                between_frames(run, render, [&] { suspend_session(render, wakeup.stop_signal); });
-        } else if (wakeup.continued) {
-            changed = between_frames(run, render, [&] { retake_session(render); });
+        if (wakeup.job.kind == JobStep::Kind::suspend) {
+            changed = between_frames(run, render, [&] {
+                if (!suspend_terminal(wakeup.job.signal)) return false;
+                read_terminal_size(render);
+                return true;
+            });
+        } else if (wakeup.job.kind == JobStep::Kind::resume) {
+            changed = between_frames(run, render, [&] {
+                if (!resume_terminal()) return false;
+                read_terminal_size(render);
+                return true;
+            });
         } else if (event.type == TB_EVENT_RESIZE) {
-            changed = between_frames(run, render, [&] { read_terminal_size(render); });
+            changed = between_frames(run, render, [&] {
+                read_terminal_size(render);
+                return true;
+            });
         }
         if (!changed) return fail(run, render, changed.error());
         if (event.type == TB_EVENT_KEY) {

@@ -70,17 +70,22 @@ inline constexpr int TB_ERR_NOT_INIT = -8;
 inline constexpr int TB_ERR_OUT_OF_BOUNDS = -9;
 inline constexpr int TB_ERR_READ = -10;
 inline constexpr int TB_ERR_POLL = -14;
+// From tb_init: the process is not in the terminal's foreground process group, so the
+// terminal's modes cannot be set without SIGTTOU; nothing was changed.
+inline constexpr int TB_ERR_TCSETATTR = -16;
 
 // Opens /dev/tty and takes it over: raw input (no echo, no line buffering, no signals or
 // flow control from keys), the alternate screen, keypad mode, the cursor hidden, the screen
 // cleared. All or nothing: fails with a negative code, changing nothing, when there is no
-// controlling terminal (TB_ERR_INIT_OPEN), TERM is missing or names no description with
-// cursor addressing (TB_ERR_NO_TERM), or memory runs out (TB_ERR_MEM);
-// TB_ERR_INIT_ALREADY when already initialised. Characters go out as UTF-8 whatever the
-// locale. Never prints and never exits. Installs a handler for SIGWINCH and, for every
-// signal whose default action ends the process and that still has that default
-// disposition, one that gives the terminal back (with async-signal-safe calls only) and
-// then lets the default action happen, so that the exit status still names the signal.
+// controlling terminal (TB_ERR_INIT_OPEN), the process is not in the terminal's foreground
+// process group (TB_ERR_TCSETATTR, before anything is written or set, so no SIGTTOU is
+// raised), TERM is missing or names no description with cursor addressing (TB_ERR_NO_TERM),
+// or memory runs out (TB_ERR_MEM); TB_ERR_INIT_ALREADY when already initialised. Characters
+// go out as UTF-8 whatever the locale. Never prints and never exits. Installs a handler for
+// SIGWINCH and, for every signal whose default action ends the process and that still has
+// that default disposition, one that gives the terminal back (with async-signal-safe calls
+// only) and then lets the default action happen, so that the exit status still names the
+// signal.
 int tb_init();
 
 // Gives the terminal back as it was found: cursor shown, attributes reset, screen cleared

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -28,14 +29,18 @@ static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_alw
 
 void on_resize_signal(int /*signal*/) {
     const int saved_errno = errno;
-    layer.tty.resized.store(true);
-    if (const int fd = layer.tty.signal_wake.load(); fd >= 0) {
+    Tty& t = layer.tty;
+    // Counted in before the descriptor is read: release closes it only once no handler is in.
+    t.handlers_inside.fetch_add(1);
+    t.resized.store(true);
+    if (const int fd = t.signal_wake.load(); fd >= 0) {
         const char byte = 0;
         // A full pipe already holds a wake-up: losing this byte loses nothing.
         const ssize_t written = write(fd, &byte, 1);
         (void)written;
-        layer.tty.woken.store(true);
+        t.woken.store(true);
     }
+    t.handlers_inside.fetch_sub(1);
     errno = saved_errno;
 }
 
@@ -82,8 +87,10 @@ void on_fatal_signal(int signal_number) {
     Tty& t = layer.tty;
     // The first handler to run gives the terminal back; the disposition then becomes the
     // default, and the signal, raised again, takes its default action once this returns.
+    t.handlers_inside.fetch_add(1);
     if (const int fd = t.signal_fd.exchange(-1); fd >= 0)
         give_back_now(fd, t.output.end_bytes(), t.output.cut(), &t.saved_modes);
+    t.handlers_inside.fetch_sub(1);
     struct sigaction default_action{};
     default_action.sa_handler = SIG_DFL;
     sigemptyset(&default_action.sa_mask);
@@ -131,14 +138,19 @@ termios raw_modes(const termios& found) {
 // path out of a session, whether tb_init failed half-way or tb_shutdown ends it.
 void release(Tty& t) {
     t.signal_fd.store(-1);
+    t.signal_wake.store(-1);
     restore_fatal_handlers(t);
+    // A handler that counted itself in before the stores above may still write to the
+    // descriptors or read the end bytes and modes: wait until it is out. One that counts
+    // itself in later finds -1 in both and touches nothing.
+    while (t.handlers_inside.load() != 0)
+        sched_yield();
     if (t.fd >= 0) {
         const termios* modes = t.modes_changed ? &t.saved_modes : nullptr;
         give_back_now(t.fd, t.screen_taken ? t.output.end_bytes() : EndBytes{}, t.output.cut(),
                       modes);
     }
     if (t.winch_installed) (void)sigaction(SIGWINCH, &t.saved_winch, nullptr);
-    t.signal_wake.store(-1);
     t.resized.store(false);
     t.woken.store(false);
     for (int fd : {t.wake_read, t.wake_write, t.fd}) {
@@ -158,6 +170,11 @@ int take_over(Tty& t, CellBuffers& buffers) {
     t.fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (t.fd < 0) return TB_ERR_INIT_OPEN;
     if (isatty(t.fd) == 0 || tcgetattr(t.fd, &t.saved_modes) != 0) return TB_ERR_INIT_OPEN;
+    // From a background process group, changing the modes would raise SIGTTOU: the caller
+    // learns it first, with nothing changed. A terminal without a foreground group (0)
+    // refuses nobody.
+    if (const pid_t foreground = tcgetpgrp(t.fd); foreground > 0 && foreground != getpgrp())
+        return TB_ERR_TCSETATTR;
     if (const int rc = describe_terminal(std::getenv("TERM"), t.description); rc != TB_OK)
         return rc;
     t.encoder = FrameEncoder(t.description);

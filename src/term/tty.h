@@ -27,6 +27,9 @@ struct Tty {
     int wake_read = -1;                // a pipe that wakes a poll: on a resize, or while decoded
     int wake_write = -1;               //   input waits in `input`
     std::atomic<int> signal_wake{-1};  // wake_write, for the SIGWINCH handler
+    // Handlers (resize and fatal) that may still use signal_wake or signal_fd: the
+    // descriptors are closed only once none is inside.
+    std::atomic<int> handlers_inside{0};
     std::atomic<bool> resized{false};
     std::atomic<bool> woken{false};  // a byte may wait in the wake pipe
     struct sigaction saved_winch{};
@@ -49,18 +52,20 @@ struct Tty {
 // the cleared screen shows. The terminal is written without blocking from then on. For
 // every signal whose default action ends the process and whose disposition is the
 // default, a handler is installed that gives the terminal back with async-signal-safe
-// calls and then lets the default action happen. TB_OK; otherwise a negative code (TB_ERR_INIT_OPEN
-// without a usable /dev/tty, TB_ERR_NO_TERM when TERM is missing or names no description with
-// cursor addressing, TB_ERR_MEM, TB_ERR) and the terminal, the signal dispositions and `buffers`
-// are as they were: whatever was done is undone by the path tty_close takes.
+// calls and then lets the default action happen. TB_OK; otherwise a negative code
+// (TB_ERR_INIT_OPEN without a usable /dev/tty, TB_ERR_TCSETATTR when the process is not in
+// the terminal's foreground process group, TB_ERR_NO_TERM when TERM is missing or names no
+// description with cursor addressing, TB_ERR_MEM, TB_ERR) and the terminal, the signal
+// dispositions and `buffers` are as they were: whatever was done is undone by the path
+// tty_close takes.
 int tty_open(Tty& tty, CellBuffers& buffers);
 
 // Gives the terminal back: cursor shown, attributes reset, screen cleared, alternate
 // screen and keypad mode left, modes restored with unread input discarded, signal
-// handling restored, descriptors closed. Never waits: the unsent rest of a frame is left
-// out (on an ECMA-48 terminal the end then begins with CAN and the end of the update), and
-// so is what the kernel still holds for the terminal if that leaves no room for the end
-// bytes. Leaves `tty` empty.
+// handling restored, descriptors closed once no signal handler can still use them. Never
+// waits: the unsent rest of a frame is left out (on an ECMA-48 terminal the end then begins
+// with CAN and the end of the update), and so is what the kernel still holds for the
+// terminal if that leaves no room for the end bytes. Leaves `tty` empty.
 void tty_close(Tty& tty);
 
 // Writes the back cells that differ from the front cells as one frame, then makes front

@@ -10,6 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <clocale>
@@ -18,6 +19,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "term/pty_child.h"
@@ -533,6 +535,84 @@ TEST(TtyPresent, SkipsFramesOnASlowTerminalAndStillTakesKeys) {
         << presents << " presents, " << received << " bytes read";
     const std::string tail = child.terminal_output();
     EXPECT_NE(tail.find("\x1b[?1049l"), std::string::npos) << "the end bytes arrive";
+}
+
+// From a background process group tb_init refuses before it writes or sets anything, so it
+// raises no SIGTTOU (which would stop this process: its report would never come); once the
+// group is the terminal's foreground, it takes the terminal over.
+TEST(TtyInit, RefusesFromTheBackgroundAndChangesNothing) {
+    Child child;
+    ASSERT_TRUE(child.start(true, "xterm-256color", [](Child& self) {
+        int go[2];
+        if (pipe(go) != 0) return 1;
+        const pid_t background = fork();
+        if (background < 0) return 2;
+        if (background == 0) {
+            close(go[1]);
+            setpgid(0, 0);
+            const Surroundings before = Surroundings::now();
+            self.report(std::to_string(tb_init()));
+            self.report(before.compare(Surroundings::now()));
+            self.report(std::to_string(tb_width()));
+            char byte = 0;
+            if (read(go[0], &byte, 1) != 1) _exit(3);
+            const int taken = tb_init();
+            self.report(std::to_string(taken) + " " + std::to_string(tb_shutdown()));
+            _exit(0);
+        }
+        close(go[0]);
+        setpgid(background, background);
+        // The parent's line, read in the terminal's own (cooked) modes: the background
+        // group has had its try.
+        const int tty = open("/dev/tty", O_RDWR | O_NOCTTY);
+        char line[8];
+        if (tty < 0 || read(tty, line, sizeof line) <= 0) return 4;
+        if (tcsetpgrp(tty, background) != 0) return 5;
+        if (write(go[1], "g", 1) != 1) return 6;
+        int status = 0;
+        waitpid(background, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 7;
+    }));
+    EXPECT_EQ(child.next_report(), std::to_string(TB_ERR_TCSETATTR));
+    EXPECT_EQ(child.next_report(), "same");
+    EXPECT_EQ(child.next_report(), std::to_string(TB_ERR_NOT_INIT));
+    EXPECT_EQ(child.terminal_output(), "") << "nothing written from the background";
+    child.type("g\n");
+    EXPECT_EQ(child.next_report(), "0 0");
+    EXPECT_EQ(child.finish(), 0);
+}
+
+// SIGWINCH on another thread while the terminal is taken over and given back again and
+// again: a descriptor that tb_shutdown closes (and the next pipe reuses) never gets a byte.
+// The window is narrow; a ThreadSanitizer build sees any write that is not ordered before
+// the close.
+TEST(TtyShutdown, ResizeSignalsNeverWriteIntoClosedDescriptors) {
+    Child child;
+    ASSERT_TRUE(child.start(true, "xterm-256color", [](Child& self) {
+        std::atomic<bool> done{false};
+        // Raised on the other thread, so that the handler runs there, beside tb_shutdown.
+        std::thread resizer([&done] {
+            while (!done)
+                raise(SIGWINCH);
+        });
+        int stray = 0;
+        for (int i = 0; i < 50; ++i) {
+            if (tb_init() != TB_OK) break;
+            tb_shutdown();
+            int fds[2];
+            if (pipe2(fds, O_NONBLOCK) != 0) break;
+            char byte = 0;
+            if (read(fds[0], &byte, 1) == 1) ++stray;
+            close(fds[0]);
+            close(fds[1]);
+        }
+        done = true;
+        resizer.join();
+        self.report("stray " + std::to_string(stray));
+        return 0;
+    }));
+    EXPECT_EQ(child.next_report(), "stray 0") << child.standard_error();
+    EXPECT_EQ(child.finish(), 0);
 }
 
 }  // namespace
