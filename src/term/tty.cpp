@@ -14,6 +14,7 @@
 #include <new>
 
 #include "term/layer.h"
+#include "term/screen_clear.h"
 
 namespace term_internal {
 
@@ -231,9 +232,10 @@ int take_over(Tty& t, CellBuffers& buffers) {
     const TerminalDescription& d = t.description;
     std::string start;
     try {
-        start = d.enter_screen + d.keypad_on + d.hide_cursor + d.reset_style + d.clear;
+        const std::string clear = clear_bytes(d);
+        start = d.enter_screen + d.keypad_on + d.hide_cursor + d.reset_style + clear;
         const std::string end =
-            d.show_cursor + d.reset_style + d.clear + d.exit_screen + d.keypad_off;
+            d.show_cursor + d.reset_style + clear + d.exit_screen + d.keypad_off;
         if (end.size() > sizeof t.give_back) return TB_ERR_NO_TERM;
         std::copy(end.begin(), end.end(), t.give_back);
         t.give_back_size = end.size();
@@ -264,6 +266,14 @@ int take_over(Tty& t, CellBuffers& buffers) {
     if (const int rc = resize_cell_buffers(buffers, w, h); rc != TB_OK) return rc;
     fill_blank(buffers.back);
     fill_blank(buffers.front);
+    if (clear_bytes(d).empty()) {
+        // No way to clear the screen: every cell is written blank instead.
+        try {
+            start += blank_screen(t.encoder, d, w, h);
+        } catch (const std::bad_alloc&) {
+            return TB_ERR_MEM;
+        }
+    }
 
     const termios raw = raw_modes(t.saved_modes);
     t.modes_changed = true;
@@ -321,6 +331,17 @@ int tty_open(Tty& tty, CellBuffers& buffers) {
 }
 
 void tty_close(Tty& tty) {
+    // Where the end bytes cannot clear the screen, every cell is written blank first.
+    if (tty.fd >= 0 && tty.screen_taken && clear_bytes(tty.description).empty()) {
+        int w = 0;
+        int h = 0;
+        read_size(tty, w, h);
+        try {
+            const std::string blanks = blank_screen(tty.encoder, tty.description, w, h);
+            (void)write_waiting(tty.fd, blanks.data(), blanks.size());
+        } catch (const std::bad_alloc&) {
+        }
+    }
     release(tty);
 }
 
