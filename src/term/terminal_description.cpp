@@ -69,9 +69,12 @@ void read_keys(const TerminfoEntry& entry, std::vector<KeySequence>& keys) {
         add_key(keys, &bytes, common.key);
     }
     // Longest first, so that the first complete match is the longest one.
-    std::stable_sort(keys.begin(), keys.end(), [](const KeySequence& a, const KeySequence& b) {
-        return a.bytes.size() > b.bytes.size();
-    });
+    // Insertion sort keeps the order of equally long ones (and, unlike std::stable_sort,
+    // needs no deprecated temporary buffer) for the few dozen keys there are.
+    for (std::size_t i = 1; i < keys.size(); ++i) {
+        for (std::size_t j = i; j > 0 && keys[j - 1].bytes.size() < keys[j].bytes.size(); --j)
+            std::swap(keys[j - 1], keys[j]);
+    }
 }
 
 // Decides how colours are set: setaf and setab, else setf and setb; none when the entry

@@ -63,7 +63,12 @@ int read_terminfo(const char* term, TerminfoEntry& out) {
     int status = 0;
     // No terminal descriptor: setupterm then neither asks the kernel for a size nor
     // touches any terminal.
-    if (setupterm(term, -1, &status) != OK) return TB_ERR_NO_TERM;
+    TERMINAL* const before = cur_term;
+    if (setupterm(term, -1, &status) != OK) {
+        // A description refused as hardcopy or generic is loaded all the same.
+        if (cur_term != before) del_curterm(cur_term);
+        return TB_ERR_NO_TERM;
+    }
     int rc = TB_OK;
     try {
         TerminfoEntry read;
@@ -78,8 +83,14 @@ int read_terminfo(const char* term, TerminfoEntry& out) {
 
 ReferenceTerminal::ReferenceTerminal(const char* term) {
     int status = 0;
-    if (term == nullptr || setupterm(term, -1, &status) != OK) return;
-    terminal_ = set_curterm(nullptr);
+    if (term == nullptr) return;
+    TERMINAL* const before = cur_term;
+    const int rc = setupterm(term, -1, &status);
+    if (rc != OK) {
+        if (cur_term != before) del_curterm(cur_term);
+        return;
+    }
+    terminal_ = set_curterm(before);
 }
 
 ReferenceTerminal::~ReferenceTerminal() {
