@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,6 +21,9 @@
 #include "term/terminal_description.h"
 #include "term/terminfo_reader.h"
 
+// Where a sanitizer writes its reports; present only in sanitizer builds.
+extern "C" void __sanitizer_set_report_path(const char* path) __attribute__((weak));
+
 namespace gorv {
 
 namespace {
@@ -32,17 +36,21 @@ void check(bool holds, const char* rule) {
     std::abort();
 }
 
-// The private database, made once; the entry's path in it.
-const std::string& entry_path() {
-    static const std::string path = [] {
-        char folder[] = "/tmp/gorv-fuzz-terminfo-XXXXXX";
+// The private database, made once and removed when the process exits.
+const char* database() {
+    static char folder[] = "/tmp/gorv-fuzz-terminfo-XXXXXX";
+    static const bool made = [] {
         check(mkdtemp(folder) != nullptr, "no private TERMINFO folder");
-        const std::string root = folder;
-        check(mkdir((root + "/f").c_str(), 0700) == 0, "no folder for the entry");
-        setenv("TERMINFO", root.c_str(), 1);
-        return root + "/f/" + entry_name;
+        check(mkdir((std::string(folder) + "/f").c_str(), 0700) == 0, "no folder for the entry");
+        setenv("TERMINFO", folder, 1);
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(folder, ignored);
+        });
+        return true;
     }();
-    return path;
+    (void)made;
+    return folder;
 }
 
 // A description every text can be checked against: made before TERMINFO points elsewhere.
@@ -136,6 +144,9 @@ bool read_in_child(term_internal::TerminfoEntry& out) {
     check(pid >= 0, "no child");
     if (pid == 0) {
         close(fds[0]);
+        // A fault of ncurses' reader is reported into the private folder, out of the way.
+        if (__sanitizer_set_report_path != nullptr)
+            __sanitizer_set_report_path((std::string(database()) + "/reader-fault").c_str());
         term_internal::TerminfoEntry entry;
         if (term_internal::read_terminfo(entry_name, entry) != TB_OK) _exit(2);
         std::string table;
@@ -188,7 +199,7 @@ void run_description_input(const std::uint8_t* data, std::size_t size) {
     const int w = data[0] % 16 + 1;
     const int h = data[1] % 8 + 1;
     const std::uint32_t seed = data[2];
-    const std::string& path = entry_path();
+    const std::string path = std::string(database()) + "/f/" + entry_name;
     if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
         const std::size_t written = std::fwrite(data + 3, 1, size - 3, file);
         std::fclose(file);
