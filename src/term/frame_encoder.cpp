@@ -155,15 +155,11 @@ struct EncodeRun {
         m.style_known = true;
     }
 
-    // sgr0 (with op where a colour may have been in force and the default is wanted, for
-    // terminals whose sgr0 leaves colours alone), each attribute's capability, then the
-    // colours with the description's own capabilities. Whatever stays of the style before
-    // is written again: an attribute string need not be an SGR sequence that another undoes.
+    // sgr0, each attribute's capability, then the colours with the description's own
+    // capabilities. Whatever stays of the style before is written again: an attribute
+    // string need not be an SGR sequence that another undoes.
     void put_generic_style(const CellStyle& to) {
-        const bool to_default = (to.fg < 0 && (!m.style_known || m.style.fg >= 0)) ||
-                                (to.bg < 0 && (!m.style_known || m.style.bg >= 0));
         p = put(p, d.reset_style);
-        if (d.colours > 0 && to_default) p = put(p, d.default_colours);
         const std::string* capabilities[6] = {&d.bold,   &d.dim,   &d.underline,
                                               &d.italic, &d.blink, &d.reverse};
         for (int i = 0; i < 6; ++i) {
@@ -496,8 +492,8 @@ FrameEncoder::FrameEncoder(const TerminalDescription& description) : description
         // The reset, and the longer of the two SGR sequences put_ansi_change weighs.
         style_bound_ = d.reset_style.size() + 48 + attributes_size;
     } else {
-        style_bound_ = d.reset_style.size() + d.default_colours.size() + attributes_size +
-                       d.foreground.max_length() + d.background.max_length();
+        style_bound_ = d.reset_style.size() + attributes_size + d.foreground.max_length() +
+                       d.background.max_length();
     }
     shortest_jump_ = d.move.length(0, 0);
     if (d.right.present()) shortest_jump_ = std::min(shortest_jump_, d.right.length(1));

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <new>
+#include <string_view>
+#include <utility>
 
 #include "term/key_codes.h"
 #include "term/termbox2.h"
@@ -77,6 +79,23 @@ void read_keys(const TerminfoEntry& entry, std::vector<KeySequence>& keys) {
     }
 }
 
+// Whether foreground and background write ECMA-48's SGR codes for colours [from, to).
+bool ecma_colours(const TerminalDescription& d, int from, int to) {
+    for (int c = from; c < to; ++c) {
+        char written[capability_limit];
+        const int base = c < 8 ? 30 + c : 90 + c - 8;
+        for (const auto& [capability, code] :
+             {std::pair{&d.foreground, base}, std::pair{&d.background, base + 10}}) {
+            const std::string expected = "\x1b[" + std::to_string(code) + "m";
+            if (std::string_view(written, static_cast<std::size_t>(capability->write(written, c) -
+                                                                   written)) != expected) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 // Decides how colours are set: setaf and setab, else setf and setb; none when the entry
 // has neither pair in a form the layer can expand.
 void read_colours(const TerminfoEntry& entry, TerminalDescription& out) {
@@ -95,6 +114,13 @@ void read_colours(const TerminfoEntry& entry, TerminalDescription& out) {
     }
     out.foreground = std::move(foreground);
     out.background = std::move(background);
+    // Where colours 0 to 7 are ECMA-48's but 8 to 15 are not its bright ones (in
+    // direct-colour descriptions they are RGB values, 8 a near black), bold stands in for
+    // bright, as on 8 colours.
+    if (out.colours >= 16 && !out.blue_first && ecma_colours(out, 0, 8) &&
+        !ecma_colours(out, 8, 16)) {
+        out.colours = 8;
+    }
 }
 
 void read_description(const TerminfoEntry& entry, TerminalDescription& out) {
@@ -126,7 +152,6 @@ void read_description(const TerminfoEntry& entry, TerminalDescription& out) {
     out.italic = plain_capability(entry, "sitm");
     out.blink = plain_capability(entry, "blink");
     out.reverse = plain_capability(entry, "rev");
-    out.default_colours = plain_capability(entry, "op");
     out.move = param_capability(entry, "cup");
     out.right = param_capability(entry, "cuf");
     out.left_by = param_capability(entry, "cub");

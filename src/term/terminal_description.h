@@ -49,7 +49,6 @@ struct TerminalDescription {
     std::string insert_on;    // smir
     std::string insert_off;   // rmir
     std::string bold, dim, underline, italic, blink, reverse;
-    std::string default_colours;  // op: the original foreground and background
 
     ParamCapability move;         // cup (row, column)
     ParamCapability right;        // cuf (n)
