@@ -3,7 +3,7 @@
 // --program run by the program itself in a pseudo-terminal. Prints one line for each
 // description that did not run cleanly, then the counts per outcome.
 //
-//   gorv_description_sweep [--program PATH] [--jobs N] < names
+//   toe -a | cut -f1 | sort -u | gorv_description_sweep [--program PATH] [--jobs N]
 //
 // In this process, for each description: every parameterised capability the layer reads
 // is parsed (literal, numeric or refused), and each numeric one is expanded by the
@@ -23,6 +23,7 @@
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utmp.h>
 
 #include <chrono>
 #include <cstdint>
@@ -214,19 +215,30 @@ std::string run_program(const std::string& program, const std::string& name) {
     size.ws_col = 40;
     size.ws_row = 12;
     int master = -1;
-    const pid_t pid = forkpty(&master, nullptr, nullptr, &size);
-    if (pid < 0) {
+    int slave = -1;
+    if (openpty(&master, &slave, nullptr, nullptr, &size) != 0) {
         close(error_fd);
         return "no pseudo-terminal";
     }
+    // The modes as found, before the program can change them.
+    termios before{};
+    tcgetattr(master, &before);
+    const pid_t pid = fork();
+    if (pid < 0) {
+        close(error_fd);
+        close(master);
+        close(slave);
+        return "no process";
+    }
     if (pid == 0) {
+        close(master);
+        if (login_tty(slave) != 0) _exit(126);
         dup2(error_fd, 2);
         setenv("TERM", name.c_str(), 1);
         execl(program.c_str(), program.c_str(), "--bare", static_cast<char*>(nullptr));
         _exit(127);
     }
-    termios before{};
-    tcgetattr(master, &before);
+    close(slave);
     const auto start = std::chrono::steady_clock::now();
     bool sent = false;
     int status = 0;
@@ -276,6 +288,7 @@ std::string run_program(const std::string& program, const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::string program;
     unsigned jobs = 2;
     for (int i = 1; i + 1 < argc; i += 2) {
