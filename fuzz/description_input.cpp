@@ -1,10 +1,12 @@
 #include "description_input.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -122,56 +124,47 @@ void encode_frames(const term_internal::TerminalDescription& description, int w,
     (void)term_internal::blank_screen(encoder, description, w, h);
 }
 
-// Writes `bytes` whole to fd; false when that fails.
-bool write_all(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+// Writes size bytes whole to fd; false when that fails.
+bool write_all(int fd, const void* bytes, std::size_t size) {
+    const auto* p = static_cast<const char*>(bytes);
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = write(fd, p + done, size - done);
         if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
     }
     return true;
 }
 
-// The entry as the layer's reader gives it, read in a child process: ncurses' own reader
-// has faults on some corrupt entries (reads past its buffers, and a TERMINAL that
-// del_curterm frees twice) that are not the layer's to mend, and they end the child only.
-// False when the reader refused the entry or the child did not end well.
-bool read_in_child(term_internal::TerminfoEntry& out) {
-    int fds[2];
-    check(pipe(fds) == 0, "no pipe");
-    const pid_t pid = fork();
-    check(pid >= 0, "no child");
-    if (pid == 0) {
-        close(fds[0]);
-        // A fault of ncurses' reader is reported into the private folder, out of the way.
-        if (__sanitizer_set_report_path != nullptr)
-            __sanitizer_set_report_path((std::string(database()) + "/reader-fault").c_str());
-        term_internal::TerminfoEntry entry;
-        if (term_internal::read_terminfo(entry_name, entry) != TB_OK) _exit(2);
-        std::string table;
-        for (const int number : {entry.auto_margins ? 1 : 0, entry.deferred_wrap ? 1 : 0,
-                                 entry.colours, entry.column_count, entry.line_count}) {
-            table += std::to_string(number);
-            table.push_back('\0');
-        }
-        for (const auto& [name, text] : entry.strings) {
-            table += name;
-            table.push_back('\0');
-            table += std::string_view(text.c_str());
-            table.push_back('\0');
-        }
-        _exit(write_all(fds[1], table) ? 0 : 3);
+// Reads size bytes whole from fd; false at the end of the stream or on an error.
+bool read_all(int fd, void* bytes, std::size_t size) {
+    auto* p = static_cast<char*>(bytes);
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = read(fd, p + done, size - done);
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
     }
-    close(fds[1]);
+    return true;
+}
+
+// The entry as a flat table: the flags and numbers, then name and text of each string, each
+// field ended by a zero byte.
+std::string flatten(const term_internal::TerminfoEntry& entry) {
     std::string table;
-    char buffer[4096];
-    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;)
-        table.append(buffer, static_cast<std::size_t>(n));
-    close(fds[0]);
-    int status = 0;
-    check(waitpid(pid, &status, 0) == pid, "the child was lost");
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return false;
+    for (const int number : {entry.auto_margins ? 1 : 0, entry.deferred_wrap ? 1 : 0, entry.colours,
+                             entry.column_count, entry.line_count}) {
+        table += std::to_string(number);
+        table.push_back('\0');
+    }
+    for (const auto& [name, text] : entry.strings) {
+        table += name;
+        table.push_back('\0');
+        table += std::string_view(text.c_str());
+        table.push_back('\0');
+    }
+    return table;
+}
+
+void unflatten(const std::string& table, term_internal::TerminfoEntry& out) {
     std::vector<std::string> fields;
     for (std::size_t start = 0; start < table.size();) {
         const std::size_t end = table.find('\0', start);
@@ -187,6 +180,75 @@ bool read_in_child(term_internal::TerminfoEntry& out) {
     out.line_count = std::stoi(fields[4]);
     for (std::size_t i = 5; i < fields.size(); i += 2)
         out.strings.emplace_back(fields[i], fields[i + 1]);
+}
+
+// A child process that reads the entry whenever the parent asks (one byte), and answers
+// with its size and table (size 0: refused). ncurses' own reader has faults on some corrupt
+// entries (reads past its buffers, a TERMINAL that del_curterm frees twice) that are not
+// the layer's to mend: they end the child only, and the next input starts another.
+struct Reader {
+    pid_t pid = -1;
+    int ask = -1;
+    int answer = -1;
+};
+
+[[noreturn]] void serve(int ask, int answer) {
+    // A fault of ncurses' reader is reported into the private folder, out of the way.
+    if (__sanitizer_set_report_path != nullptr)
+        __sanitizer_set_report_path((std::string(database()) + "/reader-fault").c_str());
+    for (char request = 0; read_all(ask, &request, 1);) {
+        term_internal::TerminfoEntry entry;
+        std::string table;
+        if (term_internal::read_terminfo(entry_name, entry) == TB_OK) table = flatten(entry);
+        const auto size = static_cast<std::uint32_t>(table.size());
+        if (!write_all(answer, &size, sizeof size) || !write_all(answer, table.data(), size)) break;
+    }
+    _exit(0);
+}
+
+void stop(Reader& reader) {
+    close(reader.ask);
+    close(reader.answer);
+    int status = 0;
+    (void)waitpid(reader.pid, &status, 0);
+    reader = Reader{};
+}
+
+// The entry as the layer's reader gives it, read in the child; false when the reader
+// refused it or the child ended on it.
+bool read_in_child(term_internal::TerminfoEntry& out) {
+    static Reader reader;
+    if (reader.pid < 0) {
+        // A child that ended is seen as a closed pipe, not as a signal.
+        signal(SIGPIPE, SIG_IGN);
+        int asks[2];
+        int answers[2];
+        check(pipe2(asks, O_CLOEXEC) == 0 && pipe2(answers, O_CLOEXEC) == 0, "no pipes");
+        reader.pid = fork();
+        check(reader.pid >= 0, "no child");
+        if (reader.pid == 0) {
+            close(asks[1]);
+            close(answers[0]);
+            serve(asks[0], answers[1]);
+        }
+        close(asks[0]);
+        close(answers[1]);
+        reader.ask = asks[1];
+        reader.answer = answers[0];
+    }
+    const char request = 1;
+    std::uint32_t size = 0;
+    if (!write_all(reader.ask, &request, 1) || !read_all(reader.answer, &size, sizeof size)) {
+        stop(reader);
+        return false;
+    }
+    std::string table(size, '\0');
+    if (!read_all(reader.answer, table.data(), size)) {
+        stop(reader);
+        return false;
+    }
+    if (size == 0) return false;
+    unflatten(table, out);
     return true;
 }
 

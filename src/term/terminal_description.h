@@ -25,7 +25,8 @@ struct KeySequence {
 struct TerminalDescription {
     bool auto_margins = false;   // am: writing in the last column moves to the next line
     bool deferred_wrap = false;  // xenl: ...but only when the next character comes
-    int colours = 0;             // 0 when the terminal has none, or no way to set them
+    int colours = 0;             // 0 when the terminal has none or no way to set them, 8 when its
+                                 // colours 8 to 15 are not bright ones (bold then stands in)
     int width_hint = 0;          // cols and lines, for when the kernel knows no size
     int height_hint = 0;
 
@@ -50,6 +51,7 @@ struct TerminalDescription {
     std::string insert_off;   // rmir
     std::string bold, dim, underline, italic, blink, reverse;
 
+    // Parameterised capabilities: present() only where the layer can expand them.
     ParamCapability move;         // cup (row, column)
     ParamCapability right;        // cuf (n)
     ParamCapability left_by;      // cub (n)
