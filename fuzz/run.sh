@@ -23,9 +23,10 @@ fi
 
 # fuzz NAME CORPUS REGRESSIONS [OPTIONS...]
 fuzz() {
-    local fuzzer="$build/fuzz/gorv_$1_fuzzer" corpus=$2 regressions=$3
+    local name=$1 corpus=$2 regressions=$3
     shift 3
-    local artifacts="$work/$1-artifacts" scratch="$work/$1-corpus"
+    local fuzzer="$build/fuzz/gorv_${name}_fuzzer"
+    local artifacts="$work/$name-artifacts" scratch="$work/$name-corpus"
     mkdir -p "$artifacts" "$scratch"
     local kept
     mapfile -t kept < <(find "$regressions" -type f ! -name .gitkeep | sort)
