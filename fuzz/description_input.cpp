@@ -24,6 +24,7 @@
 #include "term/terminfo_reader.h"
 
 // Where a sanitizer writes its reports; present only in sanitizer builds.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the sanitizers' own interface
 extern "C" void __sanitizer_set_report_path(const char* path) __attribute__((weak));
 
 namespace gorv {

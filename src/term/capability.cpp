@@ -245,12 +245,10 @@ bool ParamCapability::parse(std::string_view s) {
             } else if (c == ':') {
                 allow_minus = true;
                 continue;
-            } else if (c == '-' && allow_minus) {
-            } else if (c == '#' || c == ' ') {
             } else if (is_digit(c)) {
                 value = value * 10 + (c - '0');
                 if (value > static_cast<long>(capability_limit)) return false;
-            } else {
+            } else if ((c != '-' || !allow_minus) && c != '#' && c != ' ') {
                 break;
             }
             format.push_back(c);

@@ -319,6 +319,21 @@ int take_resize(Tty& t, CellBuffers& buffers, tb_event* ev) {
     return TB_OK;
 }
 
+// The bytes that write every cell blank at the size the terminal has now, where the end
+// bytes cannot clear the screen; empty where they can, or when memory runs out (the last
+// frame then stays).
+std::string end_blanks(const Tty& t) noexcept {
+    try {
+        if (!clear_bytes(t.description).empty()) return {};
+        int w = 0;
+        int h = 0;
+        read_size(t, w, h);
+        return blank_screen(t.encoder, t.description, w, h);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
 }  // namespace
 
 int tty_open(Tty& tty, CellBuffers& buffers) {
@@ -331,16 +346,9 @@ int tty_open(Tty& tty, CellBuffers& buffers) {
 }
 
 void tty_close(Tty& tty) {
-    // Where the end bytes cannot clear the screen, every cell is written blank first.
-    if (tty.fd >= 0 && tty.screen_taken && clear_bytes(tty.description).empty()) {
-        int w = 0;
-        int h = 0;
-        read_size(tty, w, h);
-        try {
-            const std::string blanks = blank_screen(tty.encoder, tty.description, w, h);
-            (void)write_waiting(tty.fd, blanks.data(), blanks.size());
-        } catch (const std::bad_alloc&) {
-        }
+    if (tty.fd >= 0 && tty.screen_taken) {
+        const std::string blanks = end_blanks(tty);
+        (void)write_waiting(tty.fd, blanks.data(), blanks.size());
     }
     release(tty);
 }

@@ -333,6 +333,7 @@ int main(int argc, char** argv) {
             }
         };
         std::vector<std::thread> workers;
+        workers.reserve(jobs);
         for (unsigned j = 0; j < jobs; ++j)
             workers.emplace_back(worker);
         for (std::thread& t : workers)
