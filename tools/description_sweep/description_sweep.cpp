@@ -1,9 +1,9 @@
 // The sweep of installed terminal descriptions: every name given on standard input (one a
-// line, as `toe -a | cut -f1` lists them) is read and checked in this process, and with
+// line, as `toe -a` lists them) is read and checked in this process, and with
 // --program run by the program itself in a pseudo-terminal. Prints one line for each
 // description that did not run cleanly, then the counts per outcome.
 //
-//   toe -a | cut -f1 | sort -u | gorv_description_sweep [--program PATH] [--jobs N]
+//   toe -a | awk '{print $1}' | sort -u | gorv_description_sweep [--program PATH] [--jobs N]
 //
 // In this process, for each description: every parameterised capability the layer reads
 // is parsed (literal, numeric or refused), and each numeric one is expanded by the
