@@ -231,8 +231,10 @@ int take_over(Tty& t, CellBuffers& buffers) {
     t.input.use_keys(&t.description.keys);
     const TerminalDescription& d = t.description;
     std::string start;
+    bool clears = true;
     try {
         const std::string clear = clear_bytes(d);
+        clears = !clear.empty();
         start = d.enter_screen + d.keypad_on + d.hide_cursor + d.reset_style + clear;
         const std::string end =
             d.show_cursor + d.reset_style + clear + d.exit_screen + d.keypad_off;
@@ -266,7 +268,7 @@ int take_over(Tty& t, CellBuffers& buffers) {
     if (const int rc = resize_cell_buffers(buffers, w, h); rc != TB_OK) return rc;
     fill_blank(buffers.back);
     fill_blank(buffers.front);
-    if (clear_bytes(d).empty()) {
+    if (!clears) {
         // No way to clear the screen: every cell is written blank instead.
         try {
             start += blank_screen(t.encoder, d, w, h);
