@@ -15,6 +15,7 @@
 #include <new>
 
 #include "term/layer.h"
+#include "term/screen_clear.h"
 
 namespace term_internal {
 
@@ -247,10 +248,13 @@ int take_over(Tty& t, CellBuffers& buffers) {
     t.input.use_keys(&t.description.keys);
     const TerminalDescription& d = t.description;
     std::string start;
+    bool clears = true;
     try {
-        start = d.enter_screen + d.keypad_on + d.hide_cursor + d.reset_style + d.clear;
+        const std::string clear = clear_bytes(d);
+        clears = !clear.empty();
+        start = d.enter_screen + d.keypad_on + d.hide_cursor + d.reset_style + clear;
         const std::string end =
-            d.show_cursor + d.reset_style + d.clear + d.exit_screen + d.keypad_off;
+            d.show_cursor + d.reset_style + clear + d.exit_screen + d.keypad_off;
         if (end.size() > sizeof t.give_back) return TB_ERR_NO_TERM;
         std::copy(end.begin(), end.end(), t.give_back);
         t.give_back_size = end.size();
@@ -281,6 +285,14 @@ int take_over(Tty& t, CellBuffers& buffers) {
     if (const int rc = resize_cell_buffers(buffers, w, h); rc != TB_OK) return rc;
     fill_blank(buffers.back);
     fill_blank(buffers.front);
+    if (!clears) {
+        // No way to clear the screen: every cell is written blank instead.
+        try {
+            start += blank_screen(t.encoder, d, w, h);
+        } catch (const std::bad_alloc&) {
+            return TB_ERR_MEM;
+        }
+    }
 
     const termios raw = raw_modes(t.saved_modes);
     t.modes_changed = true;
@@ -326,6 +338,21 @@ int take_resize(Tty& t, CellBuffers& buffers, tb_event* ev) {
     return TB_OK;
 }
 
+// The bytes that write every cell blank at the size the terminal has now, where the end
+// bytes cannot clear the screen; empty where they can, or when memory runs out (the last
+// frame then stays).
+std::string end_blanks(const Tty& t) noexcept {
+    try {
+        if (!clear_bytes(t.description).empty()) return {};
+        int w = 0;
+        int h = 0;
+        read_size(t, w, h);
+        return blank_screen(t.encoder, t.description, w, h);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
 }  // namespace
 
 int tty_open(Tty& tty, CellBuffers& buffers) {
@@ -338,6 +365,10 @@ int tty_open(Tty& tty, CellBuffers& buffers) {
 }
 
 void tty_close(Tty& tty) {
+    if (tty.fd >= 0 && tty.screen_taken) {
+        const std::string blanks = end_blanks(tty);
+        (void)write_waiting(tty.fd, blanks.data(), blanks.size());
+    }
     release(tty);
 }
 
