@@ -17,7 +17,9 @@ namespace {
 
 constexpr unsigned attribute_bits[6] = {style_bold,   style_dim,   style_underline,
                                         style_italic, style_blink, style_reverse};
-// ECMA-48's codes that end each attribute (22 ends bold and dim together).
+// ECMA-48's codes that start each attribute, and those that end it (22 ends bold and dim
+// together).
+constexpr int attribute_codes[6] = {1, 2, 4, 3, 5, 7};
 constexpr int attribute_off_codes[6] = {22, 22, 24, 23, 25, 27};
 
 // Cell equality as one 64-bit comparison: a cell is two 16-bit words beside a 32-bit one.
@@ -40,6 +42,14 @@ int sgr_parameter(const std::string& text) {
     const char* last = text.data() + text.size() - 1;
     const auto [end, error] = std::from_chars(first, last, value);
     return error == std::errc{} && end == last ? value : -1;
+}
+
+// Whether `capability` writes exactly "ESC [ code m" for the parameter `parameter`.
+bool writes_sgr(const ParamCapability& capability, int parameter, int code) {
+    char written[capability_limit];
+    const std::string expected = "\x1b[" + std::to_string(code) + "m";
+    return std::string_view(written, static_cast<std::size_t>(capability.write(written, parameter) -
+                                                              written)) == expected;
 }
 
 char* put(char* out, const std::string& text) {
@@ -146,7 +156,9 @@ struct EncodeRun {
         m.style_known = true;
     }
 
-    // sgr0, each attribute's capability, then the colours.
+    // sgr0, each attribute's capability, then the colours with the description's own
+    // capabilities. Whatever stays of the style before is written again: an attribute
+    // string need not be an SGR sequence that another undoes.
     void put_generic_style(const CellStyle& to) {
         p = put(p, d.reset_style);
         const std::string* capabilities[6] = {&d.bold,   &d.dim,   &d.underline,
@@ -154,14 +166,8 @@ struct EncodeRun {
         for (int i = 0; i < 6; ++i) {
             if ((to.attributes & attribute_bits[i]) != 0) p = put(p, *capabilities[i]);
         }
-        if (to.fg >= 0) {
-            const int code = foreground_code(to.fg);
-            p = put_sgr(p, &code, 1);
-        }
-        if (to.bg >= 0) {
-            const int code = background_code(to.bg);
-            p = put_sgr(p, &code, 1);
-        }
+        if (to.fg >= 0) p = d.foreground.write(p, description_colour(d, to.fg));
+        if (to.bg >= 0) p = d.background.write(p, description_colour(d, to.bg));
     }
 
     // The shorter of a reset with the whole new style and the changes alone.
@@ -172,7 +178,7 @@ struct EncodeRun {
             full[full_count++] = 0;
             for (int i = 0; i < 6; ++i) {
                 if ((to.attributes & attribute_bits[i]) != 0)
-                    full[full_count++] = encoder.attribute_codes_[i];
+                    full[full_count++] = attribute_codes[i];
             }
             if (to.fg >= 0) full[full_count++] = foreground_code(to.fg);
             if (to.bg >= 0) full[full_count++] = background_code(to.bg);
@@ -191,8 +197,7 @@ struct EncodeRun {
                 changes[change_count++] = attribute_off_codes[i];
         }
         for (int i = 0; i < 6; ++i) {
-            if ((added & attribute_bits[i]) != 0)
-                changes[change_count++] = encoder.attribute_codes_[i];
+            if ((added & attribute_bits[i]) != 0) changes[change_count++] = attribute_codes[i];
         }
         if (from.fg != to.fg) changes[change_count++] = foreground_code(to.fg);
         if (from.bg != to.bg) changes[change_count++] = background_code(to.bg);
@@ -463,35 +468,52 @@ FrameEncoder::FrameEncoder(const TerminalDescription& description) : description
     const TerminalDescription& d = description;
     const std::string* capabilities[6] = {&d.bold,   &d.dim,   &d.underline,
                                           &d.italic, &d.blink, &d.reverse};
-    // An SGR reset ("ESC [ m", "ESC [ 0 m", or "ESC [ 0 ; 10 m" with more resets after it).
-    ansi_ = d.reset_style.find("\x1b[m") != std::string::npos ||
-            d.reset_style.find("\x1b[0m") != std::string::npos ||
-            d.reset_style.find("\x1b[0;") != std::string::npos;
-    style_bound_ = d.reset_style.size() + 48;
     // A terminal whose cursor address begins with CSI takes ECMA-48 control sequences.
-    char address[256];
-    const std::size_t address_size = d.move.length(0, 0);
-    synchronized_ = address_size >= 2 && address_size <= sizeof address &&
+    char address[capability_limit];
+    synchronized_ = d.move.present() &&
                     std::string_view(address, d.move.write(address, 0, 0)).starts_with("\x1b[");
-    shortest_jump_ = d.move.length(0, 0);
-    if (d.right.present()) shortest_jump_ = std::min(shortest_jump_, d.right.length(1));
-    if (d.column.present()) shortest_jump_ = std::min(shortest_jump_, d.column.length(0));
+    // SGR sequences are composed here only where the description's own strings are SGR
+    // with ECMA-48's codes: an SGR reset ("ESC [ m", "ESC [ 0 m", or "ESC [ 0 ; 10 m" with
+    // more resets after it), each attribute "ESC [ n m" with its standard n, and every
+    // colour in use as setaf and setab write it.
+    bool sgr = d.reset_style.find("\x1b[m") != std::string::npos ||
+               d.reset_style.find("\x1b[0m") != std::string::npos ||
+               d.reset_style.find("\x1b[0;") != std::string::npos;
+    std::size_t attributes_size = 0;
     for (int i = 0; i < 6; ++i) {
         if (capabilities[i]->empty()) continue;
         available_ |= attribute_bits[i];
-        attribute_codes_[i] = sgr_parameter(*capabilities[i]);
-        if (attribute_codes_[i] < 0) ansi_ = false;
-        style_bound_ += capabilities[i]->size();
+        attributes_size += capabilities[i]->size();
+        if (sgr_parameter(*capabilities[i]) != attribute_codes[i]) sgr = false;
     }
+    const int colours_in_use = d.colours >= 16 ? 16 : d.colours >= 8 ? 8 : 0;
+    for (int c = 0; c < colours_in_use && sgr; ++c) {
+        const int parameter = description_colour(d, c);
+        sgr = writes_sgr(d.foreground, parameter, foreground_code(c)) &&
+              writes_sgr(d.background, parameter, background_code(c));
+    }
+    ansi_ = sgr;
+    if (ansi_) {
+        // The reset, and the longer of the two SGR sequences put_ansi_change weighs.
+        style_bound_ = d.reset_style.size() + 48 + attributes_size;
+    } else {
+        style_bound_ = d.reset_style.size() + attributes_size + d.foreground.max_length() +
+                       d.background.max_length();
+    }
+    shortest_jump_ = d.move.length(0, 0);
+    if (d.right.present()) shortest_jump_ = std::min(shortest_jump_, d.right.length(1));
+    if (d.column.present()) shortest_jump_ = std::min(shortest_jump_, d.column.length(0));
 }
 
-std::size_t FrameEncoder::cell_bytes_bound(int w, int h) const {
+std::size_t FrameEncoder::cell_bytes_bound(int /*w*/, int /*h*/) const {
     if (description_ == nullptr) return 0;
     const TerminalDescription& d = *description_;
-    const std::size_t move = std::max(d.move.longest(std::max(w, h)), d.home.size());
+    // Every way to a cell costs less than the absolute address there (or home), and no
+    // address is longer than its capability's max_length, whatever the position.
+    const std::size_t move = std::max(d.move.max_length(), d.home.size());
     const std::size_t one = move + style_bound_ + 4;
     return 2 * one + d.margins_off.size() + d.margins_on.size() + d.insert_one.size() +
-           d.insert_some.longest(1) + d.insert_on.size() + d.insert_off.size();
+           d.insert_some.max_length() + d.insert_on.size() + d.insert_off.size();
 }
 
 bool OutputBuffer::reserve_more(std::size_t more) {

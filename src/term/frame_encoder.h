@@ -64,7 +64,8 @@ class FrameEncoder {
     [[nodiscard]] bool synchronized() const { return synchronized_; }
 
     // The most bytes that one changed cell can add to a frame of a w x h screen (a move,
-    // a style change, the character, and the extra steps of the bottom right cell).
+    // a style change, the character, and the extra steps of the bottom right cell),
+    // whatever the position: a true bound for every description.
     [[nodiscard]] std::size_t cell_bytes_bound(int w, int h) const;
 
     // Appends to out the bytes that make the screen show the back buffer, given that it
@@ -81,10 +82,9 @@ class FrameEncoder {
     friend struct EncodeRun;
 
     const TerminalDescription* description_ = nullptr;
-    bool ansi_ = false;  // sgr0 and the attributes are ECMA-48 SGR sequences
+    bool ansi_ = false;  // sgr0, the attributes and the colours are ECMA-48 SGR
     bool synchronized_ = false;
-    unsigned available_ = 0;    // style_* attributes the terminal can show
-    int attribute_codes_[6]{};  // SGR parameter of each style_* attribute, in bit order
+    unsigned available_ = 0;  // style_* attributes the terminal can show
     std::size_t style_bound_ = 0;
     std::size_t shortest_jump_ = 0;  // no move along a row but writing cells costs less
 };

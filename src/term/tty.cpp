@@ -16,6 +16,7 @@
 #include <new>
 
 #include "term/layer.h"
+#include "term/screen_clear.h"
 
 namespace term_internal {
 
@@ -181,10 +182,13 @@ int take_over(Tty& t, CellBuffers& buffers) {
     t.input.use_keys(&t.description.keys);
     const TerminalDescription& d = t.description;
     std::string start;
+    bool clears = true;
     try {
-        start = d.enter_screen + d.keypad_on + d.hide_cursor + d.reset_style + d.clear;
+        const std::string clear = clear_bytes(d);
+        clears = !clear.empty();
+        start = d.enter_screen + d.keypad_on + d.hide_cursor + d.reset_style + clear;
         const std::string end =
-            d.show_cursor + d.reset_style + d.clear + d.exit_screen + d.keypad_off;
+            d.show_cursor + d.reset_style + clear + d.exit_screen + d.keypad_off;
         // After a frame cut short: CAN ends a sequence the cut left open, and the update
         // the frame began is ended.
         const std::string cancel =
@@ -216,6 +220,14 @@ int take_over(Tty& t, CellBuffers& buffers) {
     if (const int rc = resize_cell_buffers(buffers, w, h); rc != TB_OK) return rc;
     fill_blank(buffers.back);
     fill_blank(buffers.front);
+    if (!clears) {
+        // No way to clear the screen: every cell is written blank instead.
+        try {
+            start += blank_screen(t.encoder, d, w, h);
+        } catch (const std::bad_alloc&) {
+            return TB_ERR_MEM;
+        }
+    }
 
     const termios raw = raw_modes(t.saved_modes);
     t.modes_changed = true;
@@ -267,6 +279,21 @@ int take_resize(Tty& t, CellBuffers& buffers, tb_event* ev) {
     return TB_OK;
 }
 
+// The bytes that write every cell blank at the size the terminal has now, where the end
+// bytes cannot clear the screen; empty where they can, or when memory runs out (the last
+// frame then stays).
+std::string end_blanks(const Tty& t) noexcept {
+    try {
+        if (!clear_bytes(t.description).empty()) return {};
+        int w = 0;
+        int h = 0;
+        read_size(t, w, h);
+        return blank_screen(t.encoder, t.description, w, h);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
 }  // namespace
 
 int tty_open(Tty& tty, CellBuffers& buffers) {
@@ -279,6 +306,19 @@ int tty_open(Tty& tty, CellBuffers& buffers) {
 }
 
 void tty_close(Tty& tty) {
+    // Where the end bytes cannot clear the screen, blanks do, if the terminal has taken
+    // everything before them: they are sent as a frame would be, and never waited for
+    // longer.
+    TtyOutput& output = tty.output;
+    if (tty.fd >= 0 && tty.screen_taken && output.send() == TB_OK && !output.behind()) {
+        const std::string blanks = end_blanks(tty);
+        OutputBuffer& bytes = output.next(false);
+        if (!blanks.empty() && bytes.reserve_more(blanks.size())) {
+            bytes.size = static_cast<std::size_t>(
+                std::copy(blanks.begin(), blanks.end(), bytes.data.get()) - bytes.data.get());
+            (void)output.send();
+        }
+    }
     release(tty);
 }
 
