@@ -4,6 +4,7 @@
 #include <bit>
 #include <charconv>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -467,6 +468,10 @@ FrameEncoder::FrameEncoder(const TerminalDescription& description) : description
     const TerminalDescription& d = description;
     const std::string* capabilities[6] = {&d.bold,   &d.dim,   &d.underline,
                                           &d.italic, &d.blink, &d.reverse};
+    // A terminal whose cursor address begins with CSI takes ECMA-48 control sequences.
+    char address[capability_limit];
+    synchronized_ = d.move.present() &&
+                    std::string_view(address, d.move.write(address, 0, 0)).starts_with("\x1b[");
     // SGR sequences are composed here only where the description's own strings are SGR
     // with ECMA-48's codes: an SGR reset ("ESC [ m", "ESC [ 0 m", or "ESC [ 0 ; 10 m" with
     // more resets after it), each attribute "ESC [ n m" with its standard n, and every
@@ -511,29 +516,55 @@ std::size_t FrameEncoder::cell_bytes_bound(int /*w*/, int /*h*/) const {
            d.insert_some.max_length() + d.insert_on.size() + d.insert_off.size();
 }
 
-int FrameEncoder::encode(CellBuffers& buffers, ScreenModel& model, OutputBuffer& out,
-                         FlushOutput flush, void* context) const {
+bool OutputBuffer::reserve_more(std::size_t more) {
+    if (capacity - size >= more) return true;
+    std::size_t grown = std::max<std::size_t>(capacity, 4096);
+    while (grown - size < more)
+        grown *= 2;
+    // Not value-initialised: pages never written cost no memory.
+    char* bigger = new (std::nothrow) char[grown];
+    if (bigger == nullptr) return false;
+    if (size > 0) std::copy_n(data.get(), size, bigger);
+    data.reset(bigger);
+    capacity = grown;
+    return true;
+}
+
+int FrameEncoder::encode(CellBuffers& buffers, ScreenModel& model, OutputBuffer& out) const {
     if (description_ == nullptr) return TB_ERR;
-    const std::size_t bound = cell_bytes_bound(buffers.width, buffers.height);
+    constexpr std::size_t begin_size = sizeof begin_update - 1;
+    constexpr std::size_t end_size = sizeof end_update - 1;
+    // Room checked before each changed cell: the cell, and the ends of the update around it.
+    const std::size_t room =
+        begin_size + cell_bytes_bound(buffers.width, buffers.height) + end_size;
     EncodeRun run{*this, *description_, buffers, model, out.data.get() + out.size};
-    for (int y = 0; y < buffers.height; ++y) {
+    const char* limit = out.data.get() + out.capacity - std::min(room, out.capacity);
+    bool begun = false;
+    int rc = TB_OK;
+    for (int y = 0; y < buffers.height && rc == TB_OK; ++y) {
         for (int x = 0; x < buffers.width; ++x) {
             const std::size_t i = buffers.index(x, y);
             const Cell& front = buffers.front[i];
             if (same_cell(buffers.back[i], front) && front.ch != unknown_char) continue;
-            out.size = static_cast<std::size_t>(run.p - out.data.get());
-            if (out.capacity - out.size < bound) {
-                if (flush == nullptr) return TB_ERR;
-                const int rc = flush(context, out.data.get(), out.size);
-                out.size = 0;
-                run.p = out.data.get();
-                if (rc != TB_OK) return rc;
+            if (run.p > limit || out.capacity < room) {
+                out.size = static_cast<std::size_t>(run.p - out.data.get());
+                if (!out.reserve_more(room)) {
+                    rc = TB_ERR_MEM;
+                    break;
+                }
+                run.p = out.data.get() + out.size;
+                limit = out.data.get() + out.capacity - room;
+            }
+            if (!begun) {
+                begun = true;
+                if (synchronized_) run.p = std::copy_n(begin_update, begin_size, run.p);
             }
             run.write_cell(x, y);
         }
     }
+    if (begun && synchronized_) run.p = std::copy_n(end_update, end_size, run.p);
     out.size = static_cast<std::size_t>(run.p - out.data.get());
-    return TB_OK;
+    return rc;
 }
 
 }  // namespace term_internal

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
-#include <memory>
 #include <string>
 #include <utility>
 
@@ -22,6 +21,11 @@ using term_internal::TerminalDescription;
 using term_internal::TerminfoEntry;
 
 constexpr const char* ansi_cup = "\x1b[%i%p1%d;%p2%dH";
+
+// A frame's bytes on a terminal whose cursor address is ECMA-48: one synchronized update.
+std::string update(const std::string& cells) {
+    return "\x1b[?2026h" + cells + "\x1b[?2026l";
+}
 
 TerminfoEntry entry(std::initializer_list<std::pair<const char*, std::string>> strings,
                     int colours = -1) {
@@ -107,9 +111,6 @@ class Frames {
         buffers_.front = buffers_.back;
         model_.cursor = {term_internal::CursorModel::Kind::known, 0, 0};
         model_.style_known = true;
-        // Exactly the room the layer gives a screen of this size.
-        out_.capacity = static_cast<std::size_t>(w * h + 1) * encoder_.cell_bytes_bound(w, h);
-        out_.data = std::make_unique<char[]>(out_.capacity);
     }
 
     void set(int x, int y, std::uint32_t ch, uintattr_t fg = TB_DEFAULT) {
@@ -138,7 +139,7 @@ TEST(FrameEncoder, BoundsAnAddressThatIsLongOffTheDiagonal) {
     const std::string cup = "%?%p1%p2%=%t\x1b[%i%p1%d;%p2%dH%e" + std::string(200, 'x') + "%;";
     Frames frames(entry({{"cup", cup}}), 12, 6);
     EXPECT_GE(frames.encoder().cell_bytes_bound(12, 6), 2 * 200u);
-    // Every cell changes and every move is an address: the frame fits the room.
+    // Every cell changes and every move is an address: the buffer grows for each.
     for (int y = 0; y < 6; ++y) {
         for (int x = 0; x < 12; x += 2)
             frames.set(x, y, '#');
@@ -161,7 +162,7 @@ TEST(FrameEncoder, ComposesSgrWhereTheDescriptionsColoursProveToBeSgr) {
                3, 1);
     sgr.set(0, 0, 'r', TB_RED);
     sgr.set(1, 0, 'b', TB_BLUE | TB_BOLD);
-    EXPECT_EQ(sgr.present(), "\x1b[31mr\x1b[1;34mb");
+    EXPECT_EQ(sgr.present(), update("\x1b[31mr\x1b[1;34mb"));
 
     // Colours of their own: the reset, then the capability for each.
     Frames own(entry({{"cup", ansi_cup},
@@ -175,7 +176,7 @@ TEST(FrameEncoder, ComposesSgrWhereTheDescriptionsColoursProveToBeSgr) {
     own.set(0, 0, 'r', TB_RED);
     own.set(1, 0, 'b', TB_BLUE | TB_BOLD);
     own.set(2, 0, 'd');
-    EXPECT_EQ(own.present(), "\x1b[m\x1b|4Fr\x1b[m\x1b[1m\x1b|1Fb\x1b[md");
+    EXPECT_EQ(own.present(), update("\x1b[m\x1b|4Fr\x1b[m\x1b[1m\x1b|1Fb\x1b[md"));
 }
 
 TerminfoEntry installed(const char* term) {
@@ -197,7 +198,7 @@ TEST(FrameEncoder, Wy370SetsRedWithSetf4) {
     frames.set(1, 0, 'g', TB_GREEN);
     frames.set(2, 0, 'p');
     const std::string bytes = frames.present();
-    EXPECT_EQ(bytes, "\x1b[m\x0f\x1b[61;4wr\x1b[m\x0f\x1b[61;2wg\x1b[m\x0fp");
+    EXPECT_EQ(bytes, update("\x1b[m\x0f\x1b[61;4wr\x1b[m\x0f\x1b[61;2wg\x1b[m\x0fp"));
     EXPECT_EQ(bytes.find("\x1b[31m"), std::string::npos);
 }
 
@@ -218,7 +219,7 @@ TEST(FrameEncoder, EndsAnAttributeThatIsNoPlainSgrWithTheReset) {
     Frames frames(installed("linux-m1b"), 3, 1);
     frames.set(0, 0, 'a', TB_BOLD | TB_BLINK);
     frames.set(1, 0, 'b', TB_BLINK);
-    EXPECT_EQ(frames.present(), "\x1b[m\x1b[33m\x1b[5ma\x1b[m\x1b[5mb");
+    EXPECT_EQ(frames.present(), update("\x1b[m\x1b[33m\x1b[5ma\x1b[m\x1b[5mb"));
 }
 
 TEST(ScreenClear, ClearsWithEdFromTheTopLeftOrWithBlanks) {
@@ -236,7 +237,7 @@ TEST(ScreenClear, ClearsWithEdFromTheTopLeftOrWithBlanks) {
     Frames frames(entry({{"cup", ansi_cup}, {"home", "\x1b[H"}}), 3, 2);
     EXPECT_EQ(term_internal::clear_bytes(frames.description()), "");
     EXPECT_EQ(term_internal::blank_screen(frames.encoder(), frames.description(), 3, 2),
-              "\x1b[H   \x1b[2;1H   \x1b[H");
+              update("\x1b[H   \x1b[2;1H   ") + "\x1b[H");
 }
 
 }  // namespace

@@ -32,7 +32,6 @@
 #include <cstring>
 #include <iostream>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <random>
 #include <string>
@@ -147,7 +146,7 @@ bool check_capabilities(const std::string& name, const term_internal::TerminfoEn
     return same;
 }
 
-// A few random frames at 40 x 12 into a buffer of the layer's size; false when one fails.
+// A few random frames at 40 x 12, as the layer encodes them; false when one fails.
 bool encode_frames(const term_internal::TerminalDescription& description, unsigned seed) {
     constexpr int width = 40;
     constexpr int height = 12;
@@ -157,8 +156,6 @@ bool encode_frames(const term_internal::TerminalDescription& description, unsign
     term_internal::forget_front(buffers);
     term_internal::ScreenModel model;
     term_internal::OutputBuffer out;
-    out.capacity = (width * height + 1) * encoder.cell_bytes_bound(width, height);
-    out.data = std::make_unique<char[]>(out.capacity);
     std::mt19937 random(seed);
     const std::uint32_t glyphs[] = {'0', '1', ' ', 0xFF8A, 0x250C};
     for (int frame = 0; frame < 4; ++frame) {
