@@ -1,5 +1,6 @@
 #include "render/render_state.h"
 
+#include <algorithm>
 #include <new>
 
 namespace gorv {
@@ -27,6 +28,27 @@ Status build_gaps(std::pmr::vector<std::uint32_t>& gaps, std::uint32_t limit, st
 }
 
 }  // namespace
+
+void ColumnCells::push_back(const Cell& cell) {
+    if (top_ != 0) {
+        // Row 0 back at the start of the storage, so that the new bottom row goes at its end.
+        std::ranges::rotate(ring_, ring_.begin() + static_cast<std::ptrdiff_t>(top_));
+        top_ = 0;
+        std::ranges::fill(visible_, 0);
+        for (std::size_t s = 0; s < ring_.size(); ++s)
+            visible_[s / 64] |= std::uint64_t{ring_[s].visible} << (s % 64);
+    }
+    const std::size_t at = ring_.size();
+    const bool new_word = at % 64 == 0;
+    if (new_word) visible_.push_back(0);
+    try {
+        ring_.push_back(cell);
+    } catch (...) {
+        if (new_word) visible_.pop_back();
+        throw;
+    }
+    visible_[at / 64] |= std::uint64_t{cell.visible} << (at % 64);
+}
 
 Status rebuild(RenderState& state) {
     struct Steps {

@@ -62,6 +62,24 @@ constexpr std::array<Utf8, glyph_count> glyph_texts = [] {
 
 constexpr char hexadecimal_digits[] = "0123456789ABCDEF";
 
+constexpr char32_t hexadecimal_code_points[] = U"0123456789ABCDEF";
+
+// The first `count` entries of `characters`, the rest 0.
+constexpr CodePoints code_points_of(const char32_t* characters, std::size_t count) {
+    CodePoints table{};
+    for (std::size_t v = 0; v < count; ++v)
+        table[v] = static_cast<std::uint32_t>(characters[v]);
+    return table;
+}
+
+// By Mode: binary, decimal, hexadecimal, textual.
+constexpr std::array<CodePoints, 4> code_point_tables = {
+    code_points_of(hexadecimal_code_points, 10),
+    code_points_of(hexadecimal_code_points, 10),
+    code_points_of(hexadecimal_code_points, 16),
+    code_points_of(glyph_code_points.data(), glyph_count),
+};
+
 // The scratch buffers of the calling thread, text and terminator included.
 thread_local char digit_text[2];
 thread_local char glyph_text[4];
@@ -98,6 +116,10 @@ Result<const char*> symbol_text(std::uint8_t value, Mode mode) {
         }
     }
     return std::unexpected(Error::NoSpaceLeft);
+}
+
+const CodePoints& symbol_code_points(Mode mode) {
+    return code_point_tables[static_cast<std::size_t>(mode) & 3u];
 }
 
 void put_cell(bool debug, std::uint32_t x, std::uint32_t y, std::uint32_t fg, std::uint32_t bg,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <climits>
 #include <cstdint>
 
@@ -29,6 +30,18 @@ inline constexpr std::uint32_t glyph_count = 73;
 // its terminator do not fit (a value of two or more digits), or for a textual value
 // outside the table.
 [[nodiscard]] Result<const char*> symbol_text(std::uint8_t value, Mode mode);
+
+// The characters that symbol values show, by value: entry v of a mode's table is the
+// character of symbol_text(v, mode) as a code point, or 0 where symbol_text fails for v.
+using CodePoints = std::array<std::uint32_t, 256>;
+
+// The table of the mode, for drawing symbols without making their texts.
+[[nodiscard]] const CodePoints& symbol_code_points(Mode mode);
+
+// The character of symbol_text(value, mode) as a code point; 0 where symbol_text fails.
+[[nodiscard]] inline std::uint32_t symbol_code_point(std::uint8_t value, Mode mode) {
+    return symbol_code_points(mode)[value];
+}
 
 // Places the first character of the text at (x, y) of the terminal's back buffer with
 // the attribute words fg and bg; a position outside the screen is not drawn. In debug

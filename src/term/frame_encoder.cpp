@@ -4,7 +4,9 @@
 #include <bit>
 #include <charconv>
 #include <cstdint>
+#include <new>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 #include "term/termbox2.h"
@@ -15,7 +17,9 @@ namespace {
 
 constexpr unsigned attribute_bits[6] = {style_bold,   style_dim,   style_underline,
                                         style_italic, style_blink, style_reverse};
-// ECMA-48's codes that end each attribute (22 ends bold and dim together).
+// ECMA-48's codes that start each attribute, and those that end it (22 ends bold and dim
+// together).
+constexpr int attribute_codes[6] = {1, 2, 4, 3, 5, 7};
 constexpr int attribute_off_codes[6] = {22, 22, 24, 23, 25, 27};
 
 // Cell equality as one 64-bit comparison: a cell is two 16-bit words beside a 32-bit one.
@@ -38,6 +42,14 @@ int sgr_parameter(const std::string& text) {
     const char* last = text.data() + text.size() - 1;
     const auto [end, error] = std::from_chars(first, last, value);
     return error == std::errc{} && end == last ? value : -1;
+}
+
+// Whether `capability` writes exactly "ESC [ code m" for the parameter `parameter`.
+bool writes_sgr(const ParamCapability& capability, int parameter, int code) {
+    char written[capability_limit];
+    const std::string expected = "\x1b[" + std::to_string(code) + "m";
+    return std::string_view(written, static_cast<std::size_t>(capability.write(written, parameter) -
+                                                              written)) == expected;
 }
 
 char* put(char* out, const std::string& text) {
@@ -144,7 +156,9 @@ struct EncodeRun {
         m.style_known = true;
     }
 
-    // sgr0, each attribute's capability, then the colours.
+    // sgr0, each attribute's capability, then the colours with the description's own
+    // capabilities. Whatever stays of the style before is written again: an attribute
+    // string need not be an SGR sequence that another undoes.
     void put_generic_style(const CellStyle& to) {
         p = put(p, d.reset_style);
         const std::string* capabilities[6] = {&d.bold,   &d.dim,   &d.underline,
@@ -152,14 +166,8 @@ struct EncodeRun {
         for (int i = 0; i < 6; ++i) {
             if ((to.attributes & attribute_bits[i]) != 0) p = put(p, *capabilities[i]);
         }
-        if (to.fg >= 0) {
-            const int code = foreground_code(to.fg);
-            p = put_sgr(p, &code, 1);
-        }
-        if (to.bg >= 0) {
-            const int code = background_code(to.bg);
-            p = put_sgr(p, &code, 1);
-        }
+        if (to.fg >= 0) p = d.foreground.write(p, description_colour(d, to.fg));
+        if (to.bg >= 0) p = d.background.write(p, description_colour(d, to.bg));
     }
 
     // The shorter of a reset with the whole new style and the changes alone.
@@ -170,7 +178,7 @@ struct EncodeRun {
             full[full_count++] = 0;
             for (int i = 0; i < 6; ++i) {
                 if ((to.attributes & attribute_bits[i]) != 0)
-                    full[full_count++] = encoder.attribute_codes_[i];
+                    full[full_count++] = attribute_codes[i];
             }
             if (to.fg >= 0) full[full_count++] = foreground_code(to.fg);
             if (to.bg >= 0) full[full_count++] = background_code(to.bg);
@@ -189,8 +197,7 @@ struct EncodeRun {
                 changes[change_count++] = attribute_off_codes[i];
         }
         for (int i = 0; i < 6; ++i) {
-            if ((added & attribute_bits[i]) != 0)
-                changes[change_count++] = encoder.attribute_codes_[i];
+            if ((added & attribute_bits[i]) != 0) changes[change_count++] = attribute_codes[i];
         }
         if (from.fg != to.fg) changes[change_count++] = foreground_code(to.fg);
         if (from.bg != to.bg) changes[change_count++] = background_code(to.bg);
@@ -461,55 +468,103 @@ FrameEncoder::FrameEncoder(const TerminalDescription& description) : description
     const TerminalDescription& d = description;
     const std::string* capabilities[6] = {&d.bold,   &d.dim,   &d.underline,
                                           &d.italic, &d.blink, &d.reverse};
-    // An SGR reset ("ESC [ m", "ESC [ 0 m", or "ESC [ 0 ; 10 m" with more resets after it).
-    ansi_ = d.reset_style.find("\x1b[m") != std::string::npos ||
-            d.reset_style.find("\x1b[0m") != std::string::npos ||
-            d.reset_style.find("\x1b[0;") != std::string::npos;
-    style_bound_ = d.reset_style.size() + 48;
-    shortest_jump_ = d.move.length(0, 0);
-    if (d.right.present()) shortest_jump_ = std::min(shortest_jump_, d.right.length(1));
-    if (d.column.present()) shortest_jump_ = std::min(shortest_jump_, d.column.length(0));
+    // A terminal whose cursor address begins with CSI takes ECMA-48 control sequences.
+    char address[capability_limit];
+    synchronized_ = d.move.present() &&
+                    std::string_view(address, d.move.write(address, 0, 0)).starts_with("\x1b[");
+    // SGR sequences are composed here only where the description's own strings are SGR
+    // with ECMA-48's codes: an SGR reset ("ESC [ m", "ESC [ 0 m", or "ESC [ 0 ; 10 m" with
+    // more resets after it), each attribute "ESC [ n m" with its standard n, and every
+    // colour in use as setaf and setab write it.
+    bool sgr = d.reset_style.find("\x1b[m") != std::string::npos ||
+               d.reset_style.find("\x1b[0m") != std::string::npos ||
+               d.reset_style.find("\x1b[0;") != std::string::npos;
+    std::size_t attributes_size = 0;
     for (int i = 0; i < 6; ++i) {
         if (capabilities[i]->empty()) continue;
         available_ |= attribute_bits[i];
-        attribute_codes_[i] = sgr_parameter(*capabilities[i]);
-        if (attribute_codes_[i] < 0) ansi_ = false;
-        style_bound_ += capabilities[i]->size();
+        attributes_size += capabilities[i]->size();
+        if (sgr_parameter(*capabilities[i]) != attribute_codes[i]) sgr = false;
     }
+    const int colours_in_use = d.colours >= 16 ? 16 : d.colours >= 8 ? 8 : 0;
+    for (int c = 0; c < colours_in_use && sgr; ++c) {
+        const int parameter = description_colour(d, c);
+        sgr = writes_sgr(d.foreground, parameter, foreground_code(c)) &&
+              writes_sgr(d.background, parameter, background_code(c));
+    }
+    ansi_ = sgr;
+    if (ansi_) {
+        // The reset, and the longer of the two SGR sequences put_ansi_change weighs.
+        style_bound_ = d.reset_style.size() + 48 + attributes_size;
+    } else {
+        style_bound_ = d.reset_style.size() + attributes_size + d.foreground.max_length() +
+                       d.background.max_length();
+    }
+    shortest_jump_ = d.move.length(0, 0);
+    if (d.right.present()) shortest_jump_ = std::min(shortest_jump_, d.right.length(1));
+    if (d.column.present()) shortest_jump_ = std::min(shortest_jump_, d.column.length(0));
 }
 
-std::size_t FrameEncoder::cell_bytes_bound(int w, int h) const {
+std::size_t FrameEncoder::cell_bytes_bound(int /*w*/, int /*h*/) const {
     if (description_ == nullptr) return 0;
     const TerminalDescription& d = *description_;
-    const std::size_t move = std::max(d.move.longest(std::max(w, h)), d.home.size());
+    // Every way to a cell costs less than the absolute address there (or home), and no
+    // address is longer than its capability's max_length, whatever the position.
+    const std::size_t move = std::max(d.move.max_length(), d.home.size());
     const std::size_t one = move + style_bound_ + 4;
     return 2 * one + d.margins_off.size() + d.margins_on.size() + d.insert_one.size() +
-           d.insert_some.longest(1) + d.insert_on.size() + d.insert_off.size();
+           d.insert_some.max_length() + d.insert_on.size() + d.insert_off.size();
 }
 
-int FrameEncoder::encode(CellBuffers& buffers, ScreenModel& model, OutputBuffer& out,
-                         FlushOutput flush, void* context) const {
+bool OutputBuffer::reserve_more(std::size_t more) {
+    if (capacity - size >= more) return true;
+    std::size_t grown = std::max<std::size_t>(capacity, 4096);
+    while (grown - size < more)
+        grown *= 2;
+    // Not value-initialised: pages never written cost no memory.
+    char* bigger = new (std::nothrow) char[grown];
+    if (bigger == nullptr) return false;
+    if (size > 0) std::copy_n(data.get(), size, bigger);
+    data.reset(bigger);
+    capacity = grown;
+    return true;
+}
+
+int FrameEncoder::encode(CellBuffers& buffers, ScreenModel& model, OutputBuffer& out) const {
     if (description_ == nullptr) return TB_ERR;
-    const std::size_t bound = cell_bytes_bound(buffers.width, buffers.height);
+    constexpr std::size_t begin_size = sizeof begin_update - 1;
+    constexpr std::size_t end_size = sizeof end_update - 1;
+    // Room checked before each changed cell: the cell, and the ends of the update around it.
+    const std::size_t room =
+        begin_size + cell_bytes_bound(buffers.width, buffers.height) + end_size;
     EncodeRun run{*this, *description_, buffers, model, out.data.get() + out.size};
-    for (int y = 0; y < buffers.height; ++y) {
+    const char* limit = out.data.get() + out.capacity - std::min(room, out.capacity);
+    bool begun = false;
+    int rc = TB_OK;
+    for (int y = 0; y < buffers.height && rc == TB_OK; ++y) {
         for (int x = 0; x < buffers.width; ++x) {
             const std::size_t i = buffers.index(x, y);
             const Cell& front = buffers.front[i];
             if (same_cell(buffers.back[i], front) && front.ch != unknown_char) continue;
-            out.size = static_cast<std::size_t>(run.p - out.data.get());
-            if (out.capacity - out.size < bound) {
-                if (flush == nullptr) return TB_ERR;
-                const int rc = flush(context, out.data.get(), out.size);
-                out.size = 0;
-                run.p = out.data.get();
-                if (rc != TB_OK) return rc;
+            if (run.p > limit || out.capacity < room) {
+                out.size = static_cast<std::size_t>(run.p - out.data.get());
+                if (!out.reserve_more(room)) {
+                    rc = TB_ERR_MEM;
+                    break;
+                }
+                run.p = out.data.get() + out.size;
+                limit = out.data.get() + out.capacity - room;
+            }
+            if (!begun) {
+                begun = true;
+                if (synchronized_) run.p = std::copy_n(begin_update, begin_size, run.p);
             }
             run.write_cell(x, y);
         }
     }
+    if (begun && synchronized_) run.p = std::copy_n(end_update, end_size, run.p);
     out.size = static_cast<std::size_t>(run.p - out.data.get());
-    return TB_OK;
+    return rc;
 }
 
 }  // namespace term_internal

@@ -36,41 +36,55 @@ struct ScreenModel {
     CellStyle style{-1, -1, 0};
 };
 
-// One preallocated buffer for the bytes of a frame.
+// The bytes of a frame: a buffer that grows, doubling, when a frame needs more than it has
+// had, so that frames of the steady state allocate nothing.
 struct OutputBuffer {
     std::unique_ptr<char[]> data;
     std::size_t capacity = 0;
     std::size_t size = 0;
+
+    // Makes room for at least `more` bytes after the first `size`, keeping them. False, with
+    // nothing changed, when memory runs out.
+    [[nodiscard]] bool reserve_more(std::size_t more);
 };
 
-// Hands the bytes of a full buffer to the terminal; TB_OK or a negative code.
-using FlushOutput = int (*)(void* context, const char* bytes, std::size_t size);
+// The synchronized-update markers (DEC private mode 2026) around each frame on a terminal
+// whose control sequences are ECMA-48: a terminal that knows the mode shows the frame at
+// once at its end, and one that does not ignores both, as ECMA-48 asks of an unknown mode.
+inline constexpr char begin_update[] = "\x1b[?2026h";
+inline constexpr char end_update[] = "\x1b[?2026l";
 
 class FrameEncoder {
   public:
     FrameEncoder() = default;
     explicit FrameEncoder(const TerminalDescription& description);
 
+    // Whether frames are framed by begin_update and end_update: the description's
+    // cursor address is an ECMA-48 control sequence.
+    [[nodiscard]] bool synchronized() const { return synchronized_; }
+
     // The most bytes that one changed cell can add to a frame of a w x h screen (a move,
-    // a style change, the character, and the extra steps of the bottom right cell).
+    // a style change, the character, and the extra steps of the bottom right cell),
+    // whatever the position: a true bound for every description.
     [[nodiscard]] std::size_t cell_bytes_bound(int w, int h) const;
 
     // Appends to out the bytes that make the screen show the back buffer, given that it
     // shows the front buffer and `model`; then front equals back and `model` is the
     // screen's state after those bytes. Only changed cells are written, each cell in one
-    // column, the bottom right one included, without ever scrolling the screen. When out
-    // has less room than one cell can take, flush(context, ...) empties it first (a frame
-    // larger than out then takes more than one write); without flush that is TB_ERR.
-    int encode(CellBuffers& buffers, ScreenModel& model, OutputBuffer& out,
-               FlushOutput flush = nullptr, void* context = nullptr) const;
+    // column, the bottom right one included, without ever scrolling the screen; on a
+    // synchronized terminal between begin_update and end_update. Nothing is appended when
+    // nothing changed. Out grows as the frame needs; when memory runs out the frame ends
+    // early, whole (the update ended, front equal to back for every cell written), and the
+    // result is TB_ERR_MEM: the cells left out differ, so a later frame draws them.
+    int encode(CellBuffers& buffers, ScreenModel& model, OutputBuffer& out) const;
 
   private:
     friend struct EncodeRun;
 
     const TerminalDescription* description_ = nullptr;
-    bool ansi_ = false;         // sgr0 and the attributes are ECMA-48 SGR sequences
-    unsigned available_ = 0;    // style_* attributes the terminal can show
-    int attribute_codes_[6]{};  // SGR parameter of each style_* attribute, in bit order
+    bool ansi_ = false;  // sgr0, the attributes and the colours are ECMA-48 SGR
+    bool synchronized_ = false;
+    unsigned available_ = 0;  // style_* attributes the terminal can show
     std::size_t style_bound_ = 0;
     std::size_t shortest_jump_ = 0;  // no move along a row but writing cells costs less
 };

@@ -5,6 +5,20 @@
 // terminfo description, which is the only thing read through ncurses' terminfo library.
 // Nothing outside src/term includes a terminal library. None of these functions is safe to
 // call from two threads at once.
+//
+// What the layer does beyond termbox2, which the real library would have to be given (or
+// the program do without) if it took the layer's place:
+// - tb_present never blocks on a terminal that takes nothing: it skips frames while the
+//   terminal has not taken an earlier one, and sends the difference gathered once it has;
+// - tb_present waits for a terminal that keeps up, at most 100 ms in all, so that a frame
+//   larger than the kernel holds at once goes out whole before it returns;
+// - each frame is one synchronized update (DEC private mode 2026) on terminals whose
+//   control sequences are ECMA-48, and a frame cut short by a resize or the end of the
+//   session is ended with CAN and the end of its update before anything else is written;
+// - the terminal is given back, with async-signal-safe calls only, when a signal whose
+//   default action ends the process arrives while it is taken over;
+// - the resize descriptor of tb_get_fds also becomes readable while input already read
+//   waits for tb_peek_event, so that polling the two descriptors never misses a key.
 
 #include <cstdint>
 
@@ -96,11 +110,14 @@ int tb_clear();
 int tb_set_cell(int x, int y, std::uint32_t ch, uintattr_t fg, uintattr_t bg);
 
 // Brings the terminal up to date with the back buffer, writing only the cells that changed
-// since the last present, in one write: every cell, the bottom right one included, without
-// ever scrolling the screen. Nothing is written when nothing changed. Never blocks: while
-// the terminal has not taken the previous frame, this one is skipped and the next present
-// sends the difference gathered, so a slow terminal shows fewer frames. TB_ERR when the
-// terminal cannot be written.
+// since the last present, as one frame: every cell, the bottom right one included, without
+// ever scrolling the screen, as one synchronized update where the terminal takes ECMA-48
+// sequences. Nothing is written when nothing changed. The frame is out before this
+// returns while the terminal keeps up (waiting for it at most 100 ms); while the terminal
+// has not taken an earlier frame, this one is skipped and a later present sends the
+// difference gathered, so a slow terminal shows fewer frames and one that takes nothing
+// is never waited for. TB_ERR when the terminal cannot be written; TB_ERR_MEM when the
+// frame's bytes outgrow memory (the cells left out are drawn by a later present).
 int tb_present();
 
 // Zeroes *ev, then waits up to timeout_ms (0: no wait; negative: no limit) for input or

@@ -1,72 +1,30 @@
 #include "term/terminal_description.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cstring>
 #include <new>
+#include <string_view>
+#include <utility>
 
 #include "term/key_codes.h"
 #include "term/termbox2.h"
-
-// The terminfo library last: term.h defines a macro for every capability's long name.
-#define NCURSES_NOMACROS
-#include <curses.h>
-#include <term.h>
 
 namespace term_internal {
 
 namespace {
 
-// Parameters that no capability text contains as literal digits, to find where each
-// parameter lands in an expansion.
-constexpr int probe_first = 4711;
-constexpr int probe_second = 8293;
-
-// Values that an expansion is checked with before it is trusted: every number of digits
-// a screen position has, and the borders between them.
-constexpr int checked_values[] = {0, 1, 8, 9, 10, 98, 99, 100, 998, 999, 1000, 9998};
-
-// tigetstr gives null for an absent capability and (char*)-1 for a name that is not a
-// string capability.
-bool is_absent(const char* text) {
-    // NOLINTNEXTLINE(performance-no-int-to-ptr): terminfo's own marker value
-    return text == nullptr || text == reinterpret_cast<const char*>(-1);
+// A plain capability string without its padding, or empty when the entry lacks it or it
+// is longer than any capability may be.
+std::string plain_capability(const TerminfoEntry& entry, const char* name) {
+    const std::string* text = entry.find(name);
+    if (text == nullptr) return {};
+    std::string plain = without_padding(std::string_view(text->c_str()));
+    if (plain.size() > capability_limit) plain.clear();
+    return plain;
 }
 
-const char* string_capability(const char* name) {
-    const char* text = tigetstr(const_cast<char*>(name));
-    return is_absent(text) ? nullptr : text;
-}
-
-std::string plain_capability(const char* name) {
-    return without_padding(string_capability(name));
-}
-
-// Calls emit(byte) for each byte of text outside its padding ($<5>, $<2*/>).
-template <typename Emit>
-void for_each_unpadded(const char* text, Emit emit) {
-    if (text == nullptr) return;
-    for (const char* p = text; *p != '\0'; ++p) {
-        if (p[0] == '$' && p[1] == '<') {
-            if (const char* end = std::strchr(p, '>'); end != nullptr) {
-                p = end;
-                continue;
-            }
-        }
-        emit(*p);
-    }
-}
-
-// tiparm's expansion, in tiparm's own buffer, with the padding still in.
-const char* expand(const std::string& text, int p1, int p2) {
-    return tiparm(text.c_str(), p1, p2);
-}
-
-std::size_t digits(int value) {
-    std::size_t count = 1;
-    for (; value >= 10; value /= 10)
-        ++count;
-    return count;
+ParamCapability param_capability(const TerminfoEntry& entry, const char* name) {
+    const std::string* text = entry.find(name);
+    return text == nullptr ? ParamCapability() : ParamCapability(std::string_view(*text));
 }
 
 // Escape sequences that terminals send whatever their description says.
@@ -93,206 +51,141 @@ constexpr const char* key_capabilities[] = {
     "kpp", "knp",  "kcuu1", "kcud1", "kcub1", "kcuf1", "kcbt",
 };
 
-void add_key(std::vector<KeySequence>& keys, const char* bytes, std::uint16_t key) {
+void add_key(std::vector<KeySequence>& keys, const std::string* text, std::uint16_t key) {
+    if (text == nullptr) return;
+    const std::string_view bytes(text->c_str());
     // A one-byte key (Backspace as DEL or ^H) stays the control key it is.
-    if (bytes == nullptr || std::strlen(bytes) < 2) return;
+    if (bytes.size() < 2) return;
     for (const KeySequence& known : keys) {
         if (known.bytes == bytes) return;
     }
-    keys.push_back({bytes, key});
+    keys.push_back({std::string(bytes), key});
 }
 
-void read_keys(std::vector<KeySequence>& keys) {
+void read_keys(const TerminfoEntry& entry, std::vector<KeySequence>& keys) {
     for (std::size_t i = 0; i < std::size(key_capabilities); ++i) {
-        add_key(keys, string_capability(key_capabilities[i]),
-                static_cast<std::uint16_t>(code_f1 - i));
+        add_key(keys, entry.find(key_capabilities[i]), static_cast<std::uint16_t>(code_f1 - i));
     }
-    for (const CommonKey& common : common_keys)
-        add_key(keys, common.bytes, common.key);
+    for (const CommonKey& common : common_keys) {
+        const std::string bytes = common.bytes;
+        add_key(keys, &bytes, common.key);
+    }
     // Longest first, so that the first complete match is the longest one.
-    std::stable_sort(keys.begin(), keys.end(), [](const KeySequence& a, const KeySequence& b) {
-        return a.bytes.size() > b.bytes.size();
-    });
+    // Insertion sort keeps the order of equally long ones (and, unlike std::stable_sort,
+    // needs no deprecated temporary buffer) for the few dozen keys there are.
+    for (std::size_t i = 1; i < keys.size(); ++i) {
+        for (std::size_t j = i; j > 0 && keys[j - 1].bytes.size() < keys[j].bytes.size(); --j)
+            std::swap(keys[j - 1], keys[j]);
+    }
 }
 
-void read_description(TerminalDescription& out) {
-    out.auto_margins = tigetflag(const_cast<char*>("am")) > 0;
-    out.deferred_wrap = tigetflag(const_cast<char*>("xenl")) > 0;
-    out.colours = std::max(tigetnum(const_cast<char*>("colors")), 0);
-    out.width_hint = std::max(tigetnum(const_cast<char*>("cols")), 0);
-    out.height_hint = std::max(tigetnum(const_cast<char*>("lines")), 0);
-    out.enter_screen = plain_capability("smcup");
-    out.exit_screen = plain_capability("rmcup");
-    out.keypad_on = plain_capability("smkx");
-    out.keypad_off = plain_capability("rmkx");
-    out.hide_cursor = plain_capability("civis");
-    out.show_cursor = plain_capability("cnorm");
-    out.reset_style = plain_capability("sgr0");
-    out.clear = plain_capability("clear");
-    out.line_start = plain_capability("cr");
-    out.down = plain_capability("cud1");
-    out.left = plain_capability("cub1");
-    out.home = plain_capability("home");
-    out.margins_off = plain_capability("rmam");
-    out.margins_on = plain_capability("smam");
-    out.insert_one = plain_capability("ich1");
-    out.insert_on = plain_capability("smir");
-    out.insert_off = plain_capability("rmir");
-    out.bold = plain_capability("bold");
-    out.dim = plain_capability("dim");
-    out.underline = plain_capability("smul");
-    out.italic = plain_capability("sitm");
-    out.blink = plain_capability("blink");
-    out.reverse = plain_capability("rev");
-    out.move = ParamCapability(string_capability("cup"));
-    out.right = ParamCapability(string_capability("cuf"));
-    out.left_by = ParamCapability(string_capability("cub"));
-    out.down_by = ParamCapability(string_capability("cud"));
-    out.column = ParamCapability(string_capability("hpa"));
-    out.insert_some = ParamCapability(string_capability("ich"));
-    read_keys(out.keys);
+// Whether foreground and background write ECMA-48's SGR codes for colours [from, to).
+bool ecma_colours(const TerminalDescription& d, int from, int to) {
+    for (int c = from; c < to; ++c) {
+        char written[capability_limit];
+        const int base = c < 8 ? 30 + c : 90 + c - 8;
+        for (const auto& [capability, code] :
+             {std::pair{&d.foreground, base}, std::pair{&d.background, base + 10}}) {
+            const std::string expected = "\x1b[" + std::to_string(code) + "m";
+            if (std::string_view(written, static_cast<std::size_t>(capability->write(written, c) -
+                                                                   written)) != expected) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Decides how colours are set: setaf and setab, else setf and setb; none when the entry
+// has neither pair in a form the layer can expand.
+void read_colours(const TerminfoEntry& entry, TerminalDescription& out) {
+    out.colours = std::max(entry.colours, 0);
+    ParamCapability foreground = param_capability(entry, "setaf");
+    ParamCapability background = param_capability(entry, "setab");
+    if (!foreground.present() || !background.present()) {
+        foreground = param_capability(entry, "setf");
+        background = param_capability(entry, "setb");
+        out.blue_first = true;
+    }
+    if (out.colours == 0 || !foreground.present() || !background.present()) {
+        out.colours = 0;
+        out.blue_first = false;
+        return;
+    }
+    out.foreground = std::move(foreground);
+    out.background = std::move(background);
+    // Where colours 0 to 7 are ECMA-48's but 8 to 15 are not its bright ones (in
+    // direct-colour descriptions they are RGB values, 8 a near black), bold stands in for
+    // bright, as on 8 colours.
+    if (out.colours >= 16 && !out.blue_first && ecma_colours(out, 0, 8) &&
+        !ecma_colours(out, 8, 16)) {
+        out.colours = 8;
+    }
+}
+
+void read_description(const TerminfoEntry& entry, TerminalDescription& out) {
+    out.auto_margins = entry.auto_margins;
+    out.deferred_wrap = entry.deferred_wrap;
+    out.width_hint = std::max(entry.column_count, 0);
+    out.height_hint = std::max(entry.line_count, 0);
+    out.enter_screen = plain_capability(entry, "smcup");
+    out.exit_screen = plain_capability(entry, "rmcup");
+    out.keypad_on = plain_capability(entry, "smkx");
+    out.keypad_off = plain_capability(entry, "rmkx");
+    out.hide_cursor = plain_capability(entry, "civis");
+    out.show_cursor = plain_capability(entry, "cnorm");
+    out.reset_style = plain_capability(entry, "sgr0");
+    out.clear = plain_capability(entry, "clear");
+    out.clear_to_end = plain_capability(entry, "ed");
+    out.line_start = plain_capability(entry, "cr");
+    out.down = plain_capability(entry, "cud1");
+    out.left = plain_capability(entry, "cub1");
+    out.home = plain_capability(entry, "home");
+    out.margins_off = plain_capability(entry, "rmam");
+    out.margins_on = plain_capability(entry, "smam");
+    out.insert_one = plain_capability(entry, "ich1");
+    out.insert_on = plain_capability(entry, "smir");
+    out.insert_off = plain_capability(entry, "rmir");
+    out.bold = plain_capability(entry, "bold");
+    out.dim = plain_capability(entry, "dim");
+    out.underline = plain_capability(entry, "smul");
+    out.italic = plain_capability(entry, "sitm");
+    out.blink = plain_capability(entry, "blink");
+    out.reverse = plain_capability(entry, "rev");
+    out.move = param_capability(entry, "cup");
+    out.right = param_capability(entry, "cuf");
+    out.left_by = param_capability(entry, "cub");
+    out.down_by = param_capability(entry, "cud");
+    out.column = param_capability(entry, "hpa");
+    out.insert_some = param_capability(entry, "ich");
+    read_colours(entry, out);
+    read_keys(entry, out.keys);
 }
 
 }  // namespace
 
-std::string without_padding(const char* text) {
-    std::string plain;
-    for_each_unpadded(text, [&](char byte) { plain.push_back(byte); });
-    return plain;
-}
-
-ParamCapability::ParamCapability(const char* text) {
-    if (text == nullptr) return;
-    present_ = true;
-    text_ = text;
-    // Split a probe expansion into literal text and the two parameters, each found as a
-    // decimal number within a few units of its probe value (terminfo's %i adds one).
-    const std::string probe = without_padding(expand(text_, probe_first, probe_second));
-    std::string literal;
-    for (std::size_t i = 0; i < probe.size();) {
-        std::size_t end = i;
-        while (end < probe.size() && probe[end] >= '0' && probe[end] <= '9')
-            ++end;
-        int value = -1;
-        if (end > i) std::from_chars(probe.data() + i, probe.data() + end, value);
-        int parameter = 0;
-        int offset = 0;
-        if (value >= probe_first - 2 && value <= probe_first + 2) {
-            parameter = 1;
-            offset = value - probe_first;
-        } else if (value >= probe_second - 2 && value <= probe_second + 2) {
-            parameter = 2;
-            offset = value - probe_second;
-        }
-        if (parameter == 0) {
-            literal.append(probe, i, std::max(end, i + 1) - i);
-            i = std::max(end, i + 1);
-            continue;
-        }
-        if (!literal.empty()) pieces_.push_back({literal, 0, 0});
-        literal.clear();
-        pieces_.push_back({"", parameter, offset});
-        i = end;
+int describe_terminal(const TerminfoEntry& entry, TerminalDescription& out) {
+    try {
+        TerminalDescription read;
+        read_description(entry, read);
+        if (!read.move.present()) return TB_ERR_NO_TERM;
+        out = std::move(read);
+    } catch (const std::bad_alloc&) {
+        return TB_ERR_MEM;
     }
-    if (!literal.empty()) pieces_.push_back({literal, 0, 0});
-
-    for (const Piece& piece : pieces_) {
-        literal_size_ += piece.text.size();
-        if (piece.parameter == 1) {
-            ++first_uses_;
-            first_offset_ = piece.offset;
-        } else if (piece.parameter == 2) {
-            ++second_uses_;
-            second_offset_ = piece.offset;
-        }
-    }
-    // A parameter used twice with different offsets is measured piece by piece.
-    for (const Piece& piece : pieces_) {
-        if ((piece.parameter == 1 && piece.offset != first_offset_) ||
-            (piece.parameter == 2 && piece.offset != second_offset_)) {
-            first_uses_ = second_uses_ = -1;
-        }
-    }
-
-    // Trusted only when it gives tiparm's bytes for every kind of number.
-    compiled_ = true;
-    char expansion[256];
-    for (int p1 : checked_values) {
-        for (int p2 : checked_values) {
-            const std::string expected = without_padding(expand(text_, p1, p2));
-            if (expected.size() > sizeof expansion || length(p1, p2) != expected.size() ||
-                std::string(expansion, write(expansion, p1, p2)) != expected) {
-                compiled_ = false;
-                pieces_.clear();
-                return;
-            }
-        }
-    }
-}
-
-std::size_t ParamCapability::length(int p1, int p2) const {
-    if (!present_) return 0;
-    if (!compiled_) {
-        std::size_t size = 0;
-        for_each_unpadded(expand(text_, p1, p2), [&](char) { ++size; });
-        return size;
-    }
-    if (first_uses_ >= 0) {
-        return literal_size_ + static_cast<std::size_t>(first_uses_) * digits(p1 + first_offset_) +
-               static_cast<std::size_t>(second_uses_) * digits(p2 + second_offset_);
-    }
-    std::size_t total = 0;
-    for (const Piece& piece : pieces_) {
-        if (piece.parameter == 0) {
-            total += piece.text.size();
-        } else {
-            total += digits((piece.parameter == 1 ? p1 : p2) + piece.offset);
-        }
-    }
-    return total;
-}
-
-char* ParamCapability::write(char* out, int p1, int p2) const {
-    if (!present_) return out;
-    if (!compiled_) {
-        for_each_unpadded(expand(text_, p1, p2), [&](char byte) { *out++ = byte; });
-        return out;
-    }
-    for (const Piece& piece : pieces_) {
-        if (piece.parameter == 0) {
-            out = std::copy(piece.text.begin(), piece.text.end(), out);
-        } else {
-            const int value = (piece.parameter == 1 ? p1 : p2) + piece.offset;
-            out = std::to_chars(out, out + 16, value).ptr;
-        }
-    }
-    return out;
-}
-
-std::size_t ParamCapability::longest(int limit) const {
-    return length(limit, limit);
+    return TB_OK;
 }
 
 int describe_terminal(const char* term, TerminalDescription& out) {
-    if (term == nullptr || *term == '\0') return TB_ERR_NO_TERM;
-    int status = 0;
-    // No terminal descriptor: setupterm then neither asks the kernel for a size nor
-    // touches any terminal.
-    if (setupterm(term, -1, &status) != OK) return TB_ERR_NO_TERM;
-    int rc = TB_OK;
-    try {
-        if (string_capability("cup") == nullptr) {
-            rc = TB_ERR_NO_TERM;
-        } else {
-            TerminalDescription read;
-            read_description(read);
-            out = std::move(read);
-        }
-    } catch (const std::bad_alloc&) {
-        rc = TB_ERR_MEM;
-    }
-    del_curterm(cur_term);
-    return rc;
+    TerminfoEntry entry;
+    if (const int rc = read_terminfo(term, entry); rc != TB_OK) return rc;
+    return describe_terminal(entry, out);
+}
+
+int description_colour(const TerminalDescription& description, int c) {
+    if (!description.blue_first) return c;
+    const int low = c & 7;
+    return (c & 8) | ((low & 1) << 2) | (low & 2) | ((low & 4) >> 2);
 }
 
 }  // namespace term_internal

@@ -2,57 +2,19 @@
 
 // What the layer knows of a terminal: the capability strings, flags and numbers of its
 // terminfo description that the renderer, the input decoder and the start and end of a
-// session use, read once at tb_init. Internal to src/term.
+// session use, read once at tb_init. Every capability is checked here: a parameterised one
+// the layer cannot expand safely is absent, and so is a plain string longer than any
+// expansion may be. Internal to src/term.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "term/capability.h"
+#include "term/terminfo_reader.h"
+
 namespace term_internal {
-
-// A capability with up to two numeric parameters (a cursor address, a move by n cells).
-// When its text expands to literal bytes and the parameters in decimal, which is the case
-// for every ANSI-like terminal, it is kept as those pieces and expanded without tiparm, so
-// that a cursor move costs a few stores; otherwise every expansion calls tiparm and copies
-// from tiparm's own buffer. Neither allocates.
-class ParamCapability {
-  public:
-    ParamCapability() = default;
-
-    // The capability `text` as terminfo gives it, or an empty one when text is null.
-    // Allocates; fails only by throwing std::bad_alloc.
-    explicit ParamCapability(const char* text);
-
-    [[nodiscard]] bool present() const { return present_; }
-
-    // The number of bytes that write(p1, p2) produces.
-    [[nodiscard]] std::size_t length(int p1, int p2 = 0) const;
-
-    // Writes the capability with the parameters p1 and p2 at out (room for length(p1, p2)
-    // bytes) and returns the end of what it wrote.
-    char* write(char* out, int p1, int p2 = 0) const;
-
-    // The longest expansion for parameters from 0 to `limit`.
-    [[nodiscard]] std::size_t longest(int limit) const;
-
-  private:
-    struct Piece {
-        std::string text;  // literal bytes; empty for a parameter
-        int parameter;     // 0 for literal text, 1 or 2 for that parameter in decimal
-        int offset;        // added to the parameter (terminfo's %i adds 1)
-    };
-
-    bool present_ = false;
-    bool compiled_ = false;
-    std::string text_;  // the terminfo text, expanded through tiparm when not compiled
-    std::vector<Piece> pieces_;
-    std::size_t literal_size_ = 0;  // the literal bytes of all pieces
-    int first_uses_ = 0;            // how often each parameter appears, and with which offset
-    int first_offset_ = 0;
-    int second_uses_ = 0;
-    int second_offset_ = 0;
-};
 
 // A key's escape sequence and the key code it reports.
 struct KeySequence {
@@ -63,7 +25,8 @@ struct KeySequence {
 struct TerminalDescription {
     bool auto_margins = false;   // am: writing in the last column moves to the next line
     bool deferred_wrap = false;  // xenl: ...but only when the next character comes
-    int colours = 0;             // 0 when the terminal has none
+    int colours = 0;             // 0 when the terminal has none or no way to set them, 8 when its
+                                 // colours 8 to 15 are not bright ones (bold then stands in)
     int width_hint = 0;          // cols and lines, for when the kernel knows no size
     int height_hint = 0;
 
@@ -76,6 +39,7 @@ struct TerminalDescription {
     std::string show_cursor;   // cnorm
     std::string reset_style;   // sgr0
     std::string clear;         // clear: clears the screen and homes the cursor
+    std::string clear_to_end;  // ed: clears from the cursor to the end of the screen
     std::string line_start;
     std::string down;         // cud1
     std::string left;         // cub1
@@ -87,6 +51,7 @@ struct TerminalDescription {
     std::string insert_off;   // rmir
     std::string bold, dim, underline, italic, blink, reverse;
 
+    // Parameterised capabilities: present() only where the layer can expand them.
     ParamCapability move;         // cup (row, column)
     ParamCapability right;        // cuf (n)
     ParamCapability left_by;      // cub (n)
@@ -94,17 +59,29 @@ struct TerminalDescription {
     ParamCapability column;       // hpa (column)
     ParamCapability insert_some;  // ich (n)
 
+    // The colours, present whenever colours > 0: setaf and setab, or where the description
+    // has only those, setf and setb, whose colour numbers count blue 1, green 2, red 4.
+    ParamCapability foreground;
+    ParamCapability background;
+    bool blue_first = false;  // foreground and background are setf and setb
+
     // The description's key sequences and the common ones it does not bind, longest first
     // where one is a prefix of another.
     std::vector<KeySequence> keys;
 };
 
-// Reads the terminfo description `term` into *out (without opening or changing any
-// terminal). TB_OK; TB_ERR_NO_TERM when term names no description or one without cursor
-// addressing; TB_ERR_MEM when memory runs out. *out is complete only on TB_OK.
+// Makes the description of the terminfo entry `entry` in *out. TB_OK; TB_ERR_NO_TERM when
+// the entry has no cursor addressing the layer can use; TB_ERR_MEM when memory runs out.
+// *out is complete only on TB_OK.
+int describe_terminal(const TerminfoEntry& entry, TerminalDescription& out);
+
+// Reads the terminfo description `term` (read_terminfo) and describes it, without opening
+// or changing any terminal. TB_OK; TB_ERR_NO_TERM when term names no description or one
+// without usable cursor addressing; TB_ERR_MEM when memory runs out.
 int describe_terminal(const char* term, TerminalDescription& out);
 
-// The text of a capability string with its padding ($<5>, $<2*/>) taken out.
-std::string without_padding(const char* text);
+// The terminal's colour number for colour c (0 to 15 as ECMA-48 counts them: red 1,
+// green 2, blue 4, bright from 8 on) in the description's own order.
+int description_colour(const TerminalDescription& description, int c);
 
 }  // namespace term_internal

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <new>
 
 #include "term/layer.h"
+#include "term/screen_clear.h"
 
 namespace term_internal {
 
@@ -61,85 +63,18 @@ void read_size(const Tty& t, int& w, int& h) {
     h = t.description.height_hint;
 }
 
-// Gives the output buffer room for a frame in which every cell of w x h changes.
-int size_output(Tty& t, int w, int h) {
-    const std::size_t cells = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
-    const std::size_t capacity = (cells + 1) * t.encoder.cell_bytes_bound(w, h);
-    if (capacity <= t.out.capacity) return TB_OK;
-    // Not value-initialised: pages never written cost no memory.
-    char* data = new (std::nothrow) char[capacity];
-    if (data == nullptr) return TB_ERR_MEM;
-    // Bytes of a frame not yet sent go with the old buffer: after a resize every cell is
-    // drawn again anyway.
-    t.out.data.reset(data);
-    t.out.capacity = capacity;
-    t.out.size = 0;
-    t.unsent_from = 0;
-    return TB_OK;
-}
-
 void fill_blank(std::vector<Cell>& cells) {
     std::fill(cells.begin(), cells.end(), blank_cell);
 }
 
-// Writes as much of bytes as the terminal takes now; the number written, or -1 on an
-// error other than a full queue. Async-signal-safe.
-ssize_t write_now(int fd, const char* bytes, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t written = write(fd, bytes + done, size - done);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK) break;
-            return -1;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return static_cast<ssize_t>(done);
-}
-
-// Writes all of bytes, waiting for the terminal up to about a second in all.
-int write_waiting(int fd, const char* bytes, std::size_t size) {
-    for (int waits = 0;; ++waits) {
-        const ssize_t written = write_now(fd, bytes, size);
-        if (written < 0) return TB_ERR;
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-        if (size == 0) return TB_OK;
-        if (waits == 20) return TB_ERR;
-        pollfd out{fd, POLLOUT, 0};
-        (void)poll(&out, 1, 50);
-    }
-}
-
-// The encoder's way out for a frame larger than the buffer (which its bound rules out).
-int flush_output(void* context, const char* bytes, std::size_t size) {
-    return write_waiting(static_cast<Tty*>(context)->fd, bytes, size);
-}
-
-// Sends the bytes of the frame not yet written; TB_OK also when some remain.
-int send_unsent(Tty& t) {
-    const std::size_t left = t.out.size - t.unsent_from;
-    if (left == 0) return TB_OK;
-    const ssize_t written = write_now(t.fd, t.out.data.get() + t.unsent_from, left);
-    if (written < 0) return TB_ERR;
-    t.unsent_from += static_cast<std::size_t>(written);
-    return TB_OK;
-}
-
-// The end bytes, then the modes as found with unread input discarded; nothing waits for
-// the terminal. When the kernel's queue has no room for the end bytes, what it holds for
-// the terminal is dropped to make room: those are frame bytes the screen is about to
-// clear. Async-signal-safe.
-void give_back_now(int fd, const char* bytes, std::size_t size, const termios* modes) {
-    if (size > 0 && write_now(fd, bytes, size) != static_cast<ssize_t>(size)) {
-        (void)tcflush(fd, TCOFLUSH);
-        (void)write_now(fd, bytes, size);
-    }
-    if (modes != nullptr) {
-        (void)tcsetattr(fd, TCSANOW, modes);
-        (void)tcflush(fd, TCIFLUSH);
-    }
+// Whether the kernel's output queue shows what the terminal has not taken yet. Not on a
+// pseudo-terminal: there the queue is always empty, since the bytes wait in the other
+// side's input (pseudo-terminal devices have the majors 3 and 136 to 143).
+bool queue_tells(int fd) {
+    unsigned int device = 0;
+    if (ioctl(fd, TIOCGDEV, &device) != 0) return true;
+    const unsigned int kind = major(device);
+    return kind != 3 && (kind < 136 || kind > 143);
 }
 
 // Signals whose default action ends the process (all but SIGKILL, which cannot be caught).
@@ -155,7 +90,7 @@ void on_fatal_signal(int signal_number) {
     // default, and the signal, raised again, takes its default action once this returns.
     t.handlers_inside.fetch_add(1);
     if (const int fd = t.signal_fd.exchange(-1); fd >= 0)
-        give_back_now(fd, t.give_back, t.give_back_size, &t.saved_modes);
+        give_back_now(fd, t.output.end_bytes(), t.output.cut(), &t.saved_modes);
     t.handlers_inside.fetch_sub(1);
     struct sigaction default_action{};
     default_action.sa_handler = SIG_DFL;
@@ -211,9 +146,11 @@ void release(Tty& t) {
     // itself in later finds -1 in both and touches nothing.
     while (t.handlers_inside.load() != 0)
         sched_yield();
-    const std::size_t end_size = t.screen_taken ? t.give_back_size : 0;
-    if (t.fd >= 0)
-        give_back_now(t.fd, t.give_back, end_size, t.modes_changed ? &t.saved_modes : nullptr);
+    if (t.fd >= 0) {
+        const termios* modes = t.modes_changed ? &t.saved_modes : nullptr;
+        give_back_now(t.fd, t.screen_taken ? t.output.end_bytes() : EndBytes{}, t.output.cut(),
+                      modes);
+    }
     if (t.winch_installed) (void)sigaction(SIGWINCH, &t.saved_winch, nullptr);
     t.resized.store(false);
     t.woken.store(false);
@@ -226,10 +163,8 @@ void release(Tty& t) {
     t.description = TerminalDescription{};
     t.encoder = FrameEncoder{};
     t.model = ScreenModel{};
-    t.out = OutputBuffer{};
-    t.unsent_from = 0;
+    t.output.stop();
     t.input = InputDecoder{};
-    t.give_back_size = 0;
 }
 
 int take_over(Tty& t, CellBuffers& buffers) {
@@ -247,13 +182,18 @@ int take_over(Tty& t, CellBuffers& buffers) {
     t.input.use_keys(&t.description.keys);
     const TerminalDescription& d = t.description;
     std::string start;
+    bool clears = true;
     try {
-        start = d.enter_screen + d.keypad_on + d.hide_cursor + d.reset_style + d.clear;
+        const std::string clear = clear_bytes(d);
+        clears = !clear.empty();
+        start = d.enter_screen + d.keypad_on + d.hide_cursor + d.reset_style + clear;
         const std::string end =
-            d.show_cursor + d.reset_style + d.clear + d.exit_screen + d.keypad_off;
-        if (end.size() > sizeof t.give_back) return TB_ERR_NO_TERM;
-        std::copy(end.begin(), end.end(), t.give_back);
-        t.give_back_size = end.size();
+            d.show_cursor + d.reset_style + clear + d.exit_screen + d.keypad_off;
+        // After a frame cut short: CAN ends a sequence the cut left open, and the update
+        // the frame began is ended.
+        const std::string cancel =
+            t.encoder.synchronized() ? std::string(1, cancel_sequence) + end_update : "";
+        if (!t.output.prepare_end(cancel, end)) return TB_ERR_NO_TERM;
     } catch (const std::bad_alloc&) {
         return TB_ERR_MEM;
     }
@@ -277,10 +217,17 @@ int take_over(Tty& t, CellBuffers& buffers) {
     int w = 0;
     int h = 0;
     read_size(t, w, h);
-    if (const int rc = size_output(t, w, h); rc != TB_OK) return rc;
     if (const int rc = resize_cell_buffers(buffers, w, h); rc != TB_OK) return rc;
     fill_blank(buffers.back);
     fill_blank(buffers.front);
+    if (!clears) {
+        // No way to clear the screen: every cell is written blank instead.
+        try {
+            start += blank_screen(t.encoder, d, w, h);
+        } catch (const std::bad_alloc&) {
+            return TB_ERR_MEM;
+        }
+    }
 
     const termios raw = raw_modes(t.saved_modes);
     t.modes_changed = true;
@@ -288,7 +235,12 @@ int take_over(Tty& t, CellBuffers& buffers) {
     t.screen_taken = true;
     if (const int rc = install_fatal_handlers(t); rc != TB_OK) return rc;
     t.signal_fd.store(t.fd);
-    if (const int rc = write_waiting(t.fd, start.data(), start.size()); rc != TB_OK) return rc;
+    t.output.start(t.fd, t.encoder.synchronized(), queue_tells(t.fd));
+    OutputBuffer& bytes = t.output.next(false);
+    if (!bytes.reserve_more(start.size())) return TB_ERR_MEM;
+    bytes.size = static_cast<std::size_t>(std::copy(start.begin(), start.end(), bytes.data.get()) -
+                                          bytes.data.get());
+    if (const int rc = t.output.send(); rc != TB_OK) return rc;
     // The clear homed the cursor and sgr0 left the default style.
     t.model.cursor = {CursorModel::Kind::known, 0, 0};
     t.model.style_known = true;
@@ -315,15 +267,31 @@ int take_resize(Tty& t, CellBuffers& buffers, tb_event* ev) {
     int w = 0;
     int h = 0;
     read_size(t, w, h);
-    if (const int rc = size_output(t, w, h); rc != TB_OK) return rc;
     if (const int rc = resize_cell_buffers(buffers, w, h); rc != TB_OK) return rc;
-    // The terminal may have moved or dropped what it showed: every cell is drawn again.
+    // The terminal may have moved or dropped what it showed: every cell is drawn again, so
+    // what is left of a frame for the old size is not needed, and could draw out of place.
     forget_front(buffers);
+    t.output.drop_rest();
     t.model = ScreenModel{};
     ev->type = TB_EVENT_RESIZE;
     ev->w = w;
     ev->h = h;
     return TB_OK;
+}
+
+// The bytes that write every cell blank at the size the terminal has now, where the end
+// bytes cannot clear the screen; empty where they can, or when memory runs out (the last
+// frame then stays).
+std::string end_blanks(const Tty& t) noexcept {
+    try {
+        if (!clear_bytes(t.description).empty()) return {};
+        int w = 0;
+        int h = 0;
+        read_size(t, w, h);
+        return blank_screen(t.encoder, t.description, w, h);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
 }
 
 }  // namespace
@@ -338,21 +306,30 @@ int tty_open(Tty& tty, CellBuffers& buffers) {
 }
 
 void tty_close(Tty& tty) {
+    // Where the end bytes cannot clear the screen, blanks do, if the terminal has taken
+    // everything before them: they are sent as a frame would be, and never waited for
+    // longer.
+    TtyOutput& output = tty.output;
+    if (tty.fd >= 0 && tty.screen_taken && output.send() == TB_OK && !output.behind()) {
+        const std::string blanks = end_blanks(tty);
+        OutputBuffer& bytes = output.next(false);
+        if (!blanks.empty() && bytes.reserve_more(blanks.size())) {
+            bytes.size = static_cast<std::size_t>(
+                std::copy(blanks.begin(), blanks.end(), bytes.data.get()) - bytes.data.get());
+            (void)output.send();
+        }
+    }
     release(tty);
 }
 
 int tty_present(Tty& tty, CellBuffers& buffers) {
-    if (const int rc = send_unsent(tty); rc != TB_OK) return rc;
-    if (tty.unsent_from < tty.out.size) return TB_OK;
-    int queued = 0;
-    if (ioctl(tty.fd, TIOCOUTQ, &queued) == 0 && queued > 0) return TB_OK;
-    tty.out.size = 0;
-    tty.unsent_from = 0;
-    if (const int rc = tty.encoder.encode(buffers, tty.model, tty.out, flush_output, &tty);
-        rc != TB_OK) {
-        return rc;
-    }
-    return send_unsent(tty);
+    TtyOutput& output = tty.output;
+    if (const int rc = output.send(); rc != TB_OK) return rc;
+    if (output.behind()) return TB_OK;
+    const int encoded = tty.encoder.encode(buffers, tty.model, output.next(true));
+    if (output.idle()) return encoded;
+    const int sent = output.send();
+    return encoded != TB_OK ? encoded : sent;
 }
 
 int tty_peek_event(Tty& tty, CellBuffers& buffers, tb_event* ev, int timeout_ms) {

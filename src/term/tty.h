@@ -15,6 +15,7 @@
 #include "term/input_decoder.h"
 #include "term/termbox2.h"
 #include "term/terminal_description.h"
+#include "term/tty_output.h"
 
 namespace term_internal {
 
@@ -37,15 +38,12 @@ struct Tty {
     TerminalDescription description;
     FrameEncoder encoder;
     ScreenModel model;
-    OutputBuffer out;
-    std::size_t unsent_from = 0;  // out's bytes from here on are not written yet
+    TtyOutput output;  // everything written to fd, and the end bytes
     InputDecoder input;
 
-    // What a signal handler needs to give the terminal back, prepared at tb_init and never
-    // freed: the end bytes, and (in saved_modes) the modes as found.
-    char give_back[256]{};
-    std::size_t give_back_size = 0;
-    std::atomic<int> signal_fd{-1};  // fd while a handler may give the terminal back
+    // While a handler may give the terminal back: fd. The handler then sends the output's
+    // end bytes, prepared at tb_init, and restores saved_modes.
+    std::atomic<int> signal_fd{-1};
     struct sigaction saved_fatal[32]{};
     bool fatal_installed[32]{};
 };
@@ -65,15 +63,16 @@ int tty_open(Tty& tty, CellBuffers& buffers);
 // Gives the terminal back: cursor shown, attributes reset, screen cleared, alternate
 // screen and keypad mode left, modes restored with unread input discarded, signal
 // handling restored, descriptors closed once no signal handler can still use them. Never
-// blocks: when the terminal takes no output, the unsent rest of a frame is dropped, and so
-// is what the kernel still holds for the terminal if that leaves no room for the end
-// bytes. Leaves `tty` empty.
+// waits: the unsent rest of a frame is left out (on an ECMA-48 terminal the end then begins
+// with CAN and the end of the update), and so is what the kernel still holds for the
+// terminal if that leaves no room for the end bytes. Leaves `tty` empty.
 void tty_close(Tty& tty);
 
-// Writes the back cells that differ from the front cells, in one write, then makes front
-// equal back. Never blocks: while the terminal has not taken the previous frame (the
-// kernel's output queue is not empty, or a write left bytes unsent) it sends what it can of
-// that frame and skips this one, so that the next present sends the difference gathered.
+// Writes the back cells that differ from the front cells as one frame, then makes front
+// equal back. A frame goes out whole while the terminal keeps up, waiting up to
+// present_wait_ms for it. While the terminal has not taken an earlier frame (bytes are
+// left from it, or on a serial line the kernel still holds some), what is left of that one
+// is sent instead and this one is skipped: the next present sends the difference gathered.
 int tty_present(Tty& tty, CellBuffers& buffers);
 
 // tb_peek_event on the terminal; *ev is already zeroed.

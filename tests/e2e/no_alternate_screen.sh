@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # On terminals without an alternate screen (the Linux console, a VT100) the last frame does
-# not stay under the prompt: the screen is cleared when the run ends.
+# not stay under the prompt: the screen is cleared when the run ends, also on one whose
+# description has no clear (ansi+cup: every cell is written blank).
 source "$(dirname "$0")/e2e_lib.sh" "$1"
 
-for E2E_TERM in linux vt100; do
+for E2E_TERM in linux vt100 ansi+cup; do
     run_in_pane 80 24 --bare
     tmux_wait_for '^[01]{80}$' 10 || fail "$E2E_TERM: no frame"
     tmux_send q

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "render/styles.h"
@@ -143,7 +144,8 @@ TEST(Rebuild, OutOfMemoryLeavesTheListBeingBuiltEmpty) {
 }
 
 TEST(Rebuild, OutOfMemoryWhileBuildingRainColumnsLeavesNoColumn) {
-    // The column storage and two columns' cells succeed; the third column's cells fail.
+    // The column storage and the first column's cells and visible bits succeed; the second
+    // column's cells fail.
     CountingResource resource(3);
     RenderState state(&resource);
     state.style = Style::rain;
@@ -155,6 +157,52 @@ TEST(Rebuild, OutOfMemoryWhileBuildingRainColumnsLeavesNoColumn) {
     EXPECT_EQ(framed.error(), Error::OutOfMemory);
     EXPECT_TRUE(state.columns.empty());
     EXPECT_EQ(resource.outstanding, 1u);
+}
+
+// A column's rows against a plain list that moves its cells: the ring puts the same cell at
+// every row, and the visible bits always mark exactly the visible cells in storage.
+TEST(ColumnCells, RowsAndVisibleBitsFollowAPlainList) {
+    auto cell = [](std::uint32_t n) {
+        return Cell{Symbol{n, n * 3, static_cast<std::uint8_t>(n)}, n % 3 != 0};
+    };
+    for (const std::size_t height : {1u, 2u, 5u, 64u, 65u, 130u}) {
+        CountingResource resource;
+        ColumnCells cells(&resource);
+        cells.reserve(height);
+        std::deque<Cell> rows;
+        std::uint32_t n = 0;
+        auto check = [&](const char* when) {
+            ASSERT_EQ(cells.size(), rows.size()) << height << " " << when;
+            std::size_t y = 0;
+            for (const Cell& got : cells) {
+                ASSERT_EQ(got.symbol.fg, rows[y].symbol.fg) << height << " " << when << " " << y;
+                ASSERT_EQ(&got, &cells[y]);
+                ++y;
+            }
+            ASSERT_EQ(y, rows.size());
+            for (std::size_t s = 0; s < cells.storage().size(); ++s) {
+                const bool bit = (cells.visible_bits()[s / 64] >> (s % 64) & 1u) != 0;
+                ASSERT_EQ(bit, cells.storage()[s].visible) << height << " " << when << " " << s;
+            }
+        };
+        for (std::size_t y = 0; y < height; ++y) {
+            cells.push_back(cell(++n));
+            rows.push_back(cell(n));
+        }
+        check("built");
+        EXPECT_EQ(cells.capacity(), height);
+        for (std::size_t i = 0; i < 3 * height + 7; ++i) {
+            cells.push_top(cell(++n));
+            rows.pop_back();
+            rows.push_front(cell(n));
+            check("moved");
+        }
+        // Growing after moves appends below the bottom row.
+        cells.push_back(cell(++n));
+        rows.push_back(cell(n));
+        check("grown");
+        EXPECT_EQ(cells.top(), 0u);
+    }
 }
 
 }  // namespace

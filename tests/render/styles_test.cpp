@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "render/render_state.h"
+#include "render/symbols.h"
 #include "support.h"
 #include "term/memory_screen.h"
 #include "term/termbox2.h"
@@ -111,6 +113,89 @@ TEST(Frames, EmptyScreensDrawNothingAndMakeNoDraw) {
             EXPECT_EQ(capture.text(), "");
             if (width == 0 || style != Style::rain) {
                 EXPECT_EQ(state.random.next(), Reference(42).next()) << static_cast<int>(style);
+            }
+        }
+    }
+}
+
+// The screen shows what the debug lines of the same frame say: each logged text's
+// character with its attribute words at its position, and blanks elsewhere.
+TEST(StaticFrame, ScreenShowsWhatTheDebugLinesSay) {
+    constexpr unsigned width = 13;
+    constexpr unsigned height = 7;
+    for (const Mode mode : {Mode::binary, Mode::decimal, Mode::hexadecimal, Mode::textual}) {
+        for (const Style style : {Style::default_, Style::crypto}) {
+            auto prepare = [&](RenderState& state) {
+                state.mode = mode;
+                state.fg = TB_MAGENTA;
+                state.accents =
+                    std::vector{Accent::bold, Accent::bright, Accent::dim, Accent::pulse};
+                set_up(state, style, width, height, 9);
+            };
+            RenderState logged;
+            logged.debug = true;
+            prepare(logged);
+            CapturedFd capture;
+            ASSERT_TRUE(static_frame(logged).has_value());
+            capture.restore();
+
+            MemoryScreen screen(width, height);
+            ASSERT_TRUE(screen.opened());
+            RenderState drawn;
+            prepare(drawn);
+            present_frame(drawn);
+
+            std::vector<term_test::MemoryCell> expected(std::size_t{width} * height, {' ', 0, 0});
+            for (const std::string& line : lines_of(capture.text())) {
+                // info(gorv): TEXT: XxY FG/BG
+                const std::size_t text_end = line.find(": ", 12);
+                unsigned x = 0, y = 0, fg = 0, bg = 0;
+                ASSERT_EQ(std::sscanf(line.c_str() + text_end + 2, "%ux%u %u/%u", &x, &y, &fg, &bg),
+                          4);
+                std::uint32_t ch = 0;
+                ASSERT_GT(tb_utf8_char_to_unicode(&ch, line.substr(12, text_end - 12).c_str()), 0);
+                expected.at(std::size_t{y} * width + x) = {ch, static_cast<uintattr_t>(fg),
+                                                           static_cast<uintattr_t>(bg)};
+            }
+            for (unsigned y = 0; y < height; ++y) {
+                for (unsigned x = 0; x < width; ++x) {
+                    const term_test::MemoryCell cell =
+                        term_test::memory_screen_cell(static_cast<int>(x), static_cast<int>(y));
+                    const term_test::MemoryCell& want = expected[std::size_t{y} * width + x];
+                    EXPECT_EQ(cell.ch, want.ch) << x << "," << y;
+                    EXPECT_EQ(cell.fg, want.fg) << x << "," << y;
+                    EXPECT_EQ(cell.bg, want.bg) << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+// After many frames, with the columns' rings turned every way, the screen shows exactly the
+// visible cells of the columns, row y of a column at row y of the screen.
+TEST(RainFrame, ScreenShowsTheVisibleCellsOfTheColumns) {
+    for (const auto& [width, height] : {std::pair{9u, 5u}, {6u, 64u}, {4u, 67u}, {3u, 130u}}) {
+        MemoryScreen screen(static_cast<int>(width), static_cast<int>(height));
+        ASSERT_TRUE(screen.opened());
+        RenderState state;
+        state.mode = Mode::textual;
+        state.accents = std::vector{Accent::bold, Accent::pulse};
+        set_up(state, Style::rain, width, height, width + height);
+        for (int i = 0; i < 400; ++i) {
+            present_frame(state);
+            if (i % 37 != 0) continue;
+            for (std::uint32_t x = 0; x < width; ++x) {
+                for (std::uint32_t y = 0; y < height; ++y) {
+                    const Cell& cell = state.columns[x].cells[y];
+                    const term_test::MemoryCell shown_cell =
+                        term_test::memory_screen_cell(static_cast<int>(x), static_cast<int>(y));
+                    const std::uint32_t want =
+                        cell.visible ? symbol_code_point(cell.symbol.value, Mode::textual) : U' ';
+                    ASSERT_EQ(shown_cell.ch, want)
+                        << width << "x" << height << " " << x << "," << y;
+                    ASSERT_EQ(shown_cell.fg, cell.visible ? cell.symbol.fg : 0u);
+                    ASSERT_EQ(shown_cell.bg, cell.visible ? cell.symbol.bg : 0u);
+                }
             }
         }
     }

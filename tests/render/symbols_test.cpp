@@ -73,6 +73,25 @@ TEST(SymbolText, DigitsAndWhatDoesNotFit) {
         EXPECT_EQ(text_of(v, Mode::hexadecimal), std::string(1, "0123456789ABCDEF"[v]));
 }
 
+// The frames draw from the code point tables; what they draw must be what the texts say.
+TEST(SymbolCodePoint, IsTheDecodedTextOfEveryValueAndZeroWhereThereIsNone) {
+    for (const Mode mode : {Mode::binary, Mode::decimal, Mode::hexadecimal, Mode::textual}) {
+        for (int v = 0; v < 256; ++v) {
+            const auto value = static_cast<std::uint8_t>(v);
+            const Result<const char*> text = symbol_text(value, mode);
+            std::uint32_t decoded = 0;
+            if (text) {
+                ASSERT_EQ(tb_utf8_char_to_unicode(&decoded, *text),
+                          static_cast<int>(std::string(*text).size()));
+            }
+            EXPECT_EQ(symbol_code_point(value, mode), decoded)
+                << static_cast<int>(mode) << " " << v;
+        }
+    }
+    EXPECT_EQ(symbol_code_point(27, Mode::textual), 0xFF8Au);
+    EXPECT_EQ(symbol_code_point(15, Mode::hexadecimal), U'F');
+}
+
 TEST(NewSymbol, FirstDrawsOfSeed42WorkedByHand) {
     // The first output of seed 42 ends in the byte 0x9F.
     struct Case {

@@ -26,6 +26,11 @@ namespace {
 using term_internal::Cell;
 using term_internal::CursorModel;
 
+// A frame's bytes on a terminal with ECMA-48 control sequences: one synchronized update.
+std::string update(const std::string& cells) {
+    return "\x1b[?2026h" + cells + "\x1b[?2026l";
+}
+
 class Screen {
   public:
     // A w x h screen on the description `term` as tb_init leaves it: blank, the cursor
@@ -38,8 +43,6 @@ class Screen {
             std::fill(cells->begin(), cells->end(), Cell{' ', TB_DEFAULT, TB_DEFAULT});
         model_.cursor = {CursorModel::Kind::known, 0, 0};
         model_.style_known = true;
-        out_.capacity = 1 << 16;
-        out_.data = std::make_unique<char[]>(out_.capacity);
     }
 
     [[nodiscard]] int description_rc() const { return rc_; }
@@ -92,15 +95,15 @@ TEST(FrameEncoder, ReachesAChangedCellByTheCheapestMove) {
     // From (0, 0): two line feeds and three blanks written again (5 bytes) beat
     // "\E[3;4H" (6) and "\n\n\E[3C" (6).
     screen.set(3, 2, 'Z');
-    EXPECT_EQ(screen.present(), "\n\n   Z");
+    EXPECT_EQ(screen.present(), update("\n\n   Z"));
     // From (4, 2) back up to row 0: only the absolute address goes up.
     screen.set(6, 0, 'Y');
-    EXPECT_EQ(screen.present(), "\x1b[1;7HY");
+    EXPECT_EQ(screen.present(), update("\x1b[1;7HY"));
     // On the same row, far to the left: carriage return and the cells again ("\r" and one
     // blank) beat "\E[1G", "\E[6D" and six ^H.
     screen.set(7, 0, 'A');
     screen.set(1, 1, 'B');
-    EXPECT_EQ(screen.present(), "A\n\r B");
+    EXPECT_EQ(screen.present(), update("A\n\r B"));
 }
 
 TEST(FrameEncoder, RewritesAShortGapAndJumpsALongOne) {
@@ -109,11 +112,11 @@ TEST(FrameEncoder, RewritesAShortGapAndJumpsALongOne) {
     screen.settle();
     screen.set(2, 0, 'X');
     screen.set(5, 0, 'Y');
-    EXPECT_EQ(screen.present(), "abXdeY");
+    EXPECT_EQ(screen.present(), update("abXdeY"));
     screen.set(0, 1, 'P');
     screen.set(9, 1, 'Q');
     // Eight blanks again (8 bytes) lose to "\E[8C" (4) and "\E[10G" (5).
-    EXPECT_EQ(screen.present(), "\n\rP\x1b[8CQ");
+    EXPECT_EQ(screen.present(), update("\n\rP\x1b[8CQ"));
 }
 
 TEST(FrameEncoder, SwitchesStyleOnlyWhereItShows) {
@@ -126,26 +129,26 @@ TEST(FrameEncoder, SwitchesStyleOnlyWhereItShows) {
     screen.set(6, 0, 'b', TB_BLUE | TB_BRIGHT, TB_YELLOW);
     screen.set(7, 0, 'd', TB_DIM);
     EXPECT_EQ(screen.present(),
-              "\x1b[31mr r"     // changes alone: 31 (5 bytes) beats 0;31 (7)
-              "\x1b[1;32mg"     // bold added, colour changed
-              "\x1b[mp"         // a reset (3 bytes) beats 22;39 (8)
-              "\x1b[7m "        // reverse video for the blank
-              "\x1b[0;94;43mb"  // bright blue is 94; 0;94;43 (10 bytes) beats 27;94;43
-              "\x1b[0;2md");    // 0;2 (6 bytes) beats 2;39;49 (10)
+              update("\x1b[31mr r"     // changes alone: 31 (5 bytes) beats 0;31 (7)
+                     "\x1b[1;32mg"     // bold added, colour changed
+                     "\x1b[mp"         // a reset (3 bytes) beats 22;39 (8)
+                     "\x1b[7m "        // reverse video for the blank
+                     "\x1b[0;94;43mb"  // bright blue is 94; 0;94;43 (10 bytes) beats 27;94;43
+                     "\x1b[0;2md"));   // 0;2 (6 bytes) beats 2;39;49 (10)
     screen.set(0, 0, 'x', TB_RED);
     // Back from beyond the last column by a carriage return; the style in force is
     // remembered from the last present.
-    EXPECT_EQ(screen.present(), "\r\x1b[0;31mx");
+    EXPECT_EQ(screen.present(), update("\r\x1b[0;31mx"));
 }
 
 TEST(FrameEncoder, WritesTheBottomRightCellAsItIsWithDeferredWrap) {
     Screen screen("xterm-256color", 3, 2);
     screen.set(2, 1, '#');
-    EXPECT_EQ(screen.present(), "\n  #");
+    EXPECT_EQ(screen.present(), update("\n  #"));
     // The cursor waits beyond the last column: only an absolute move is safe from there.
     EXPECT_EQ(screen.model().cursor.kind, CursorModel::Kind::wrap_pending);
     screen.set(0, 0, '@');
-    EXPECT_EQ(screen.present(), "\x1b[H@");
+    EXPECT_EQ(screen.present(), update("\x1b[H@"));
 }
 
 TEST(FrameEncoder, RunsOnIntoTheNextRowAfterTheLastColumn) {
@@ -155,16 +158,16 @@ TEST(FrameEncoder, RunsOnIntoTheNextRowAfterTheLastColumn) {
     screen.set(1, 2, 'g');
     // After "c" the next character goes to the start of the next row by itself; the blank
     // before 'g' is written again rather than moved over.
-    EXPECT_EQ(screen.present(), "abcdef g");
+    EXPECT_EQ(screen.present(), update("abcdef g"));
 }
 
 TEST(FrameEncoder, DrawsAOneCellScreenEveryFrame) {
     Screen screen("xterm-256color", 1, 1);
     screen.set(0, 0, '5');
-    EXPECT_EQ(screen.present(), "5");
+    EXPECT_EQ(screen.present(), update("5"));
     screen.set(0, 0, '7');
     // Back to the first column of the same row: a carriage return, never a line feed.
-    EXPECT_EQ(screen.present(), "\r7");
+    EXPECT_EQ(screen.present(), update("\r7"));
 }
 
 TEST(FrameEncoder, RedrawsEveryCellAfterAResize) {
@@ -173,7 +176,7 @@ TEST(FrameEncoder, RedrawsEveryCellAfterAResize) {
     screen.set_row(1, "cd");
     screen.settle();
     screen.forget();
-    EXPECT_EQ(screen.present(), "\x1b[H\x1b(B\x1b[mabcd");
+    EXPECT_EQ(screen.present(), update("\x1b[H\x1b(B\x1b[mabcd"));
 }
 
 TEST(FrameEncoder, WritesCharactersAsUtf8AndReplacesWhatIsNotOneColumn) {
@@ -183,7 +186,7 @@ TEST(FrameEncoder, WritesCharactersAsUtf8AndReplacesWhatIsNotOneColumn) {
     screen.set(2, 0, 0x1B);
     screen.set(3, 0, 0x4E00);
     screen.set(4, 0, 0);
-    EXPECT_EQ(screen.present(), "\xef\xbe\x8a\xe2\x94\x8c\xef\xbf\xbd\xef\xbf\xbd ");
+    EXPECT_EQ(screen.present(), update("\xef\xbe\x8a\xe2\x94\x8c\xef\xbf\xbd\xef\xbf\xbd "));
 }
 
 TEST(FrameEncoder, Vt100ShowsBrightAsBoldAndSendsNoPadding) {
@@ -192,12 +195,11 @@ TEST(FrameEncoder, Vt100ShowsBrightAsBoldAndSendsNoPadding) {
     screen.set(0, 0, 'g', TB_GREEN | TB_BRIGHT);
     screen.set(1, 0, 'd', TB_DIM);  // no dim on a vt100: plain
     screen.set(3, 1, '#');
-    EXPECT_EQ(screen.present(), "\x1b[1mg\x1b[md\n #");
+    EXPECT_EQ(screen.present(), update("\x1b[1mg\x1b[md\n #"));
     screen.forget();
     screen.set(0, 0, 'h');
-    EXPECT_EQ(screen.present(),
-              "\x1b[H\x1b[m\x0fhd  "
-              "   #");
+    EXPECT_EQ(screen.present(), update("\x1b[H\x1b[m\x0fhd  "
+                                       "   #"));
 }
 
 TEST(FrameEncoder, LinuxShowsBrightAsBoldWithEightColours) {
@@ -205,7 +207,7 @@ TEST(FrameEncoder, LinuxShowsBrightAsBoldWithEightColours) {
     ASSERT_EQ(screen.description_rc(), TB_OK);
     screen.set(0, 0, 'g', TB_GREEN | TB_BRIGHT);
     screen.set(1, 0, 'r', TB_RED);
-    EXPECT_EQ(screen.present(), "\x1b[1;32mg\x1b[0;31mr");
+    EXPECT_EQ(screen.present(), update("\x1b[1;32mg\x1b[0;31mr"));
 }
 
 TEST(FrameEncoder, PushesTheBottomRightCellIntoPlaceWithoutDeferredWrap) {
@@ -214,7 +216,7 @@ TEST(FrameEncoder, PushesTheBottomRightCellIntoPlaceWithoutDeferredWrap) {
     screen.set(2, 1, '#');
     // '#' written one column to the left, back there, one character inserted before it,
     // and that cell's own blank written again.
-    EXPECT_EQ(screen.present(), "\x1b[B #\r \x1b[1@ ");
+    EXPECT_EQ(screen.present(), update("\x1b[B #\r \x1b[1@ "));
 }
 
 TEST(FrameEncoder, LeavesTheBottomRightCellWhenThereIsNoSafeWay) {
@@ -222,7 +224,7 @@ TEST(FrameEncoder, LeavesTheBottomRightCellWhenThereIsNoSafeWay) {
     screen.set(0, 0, 'a');
     screen.set(0, 1, 'b');
     // One column: no room to insert from. Writing 'b' would scroll the screen.
-    EXPECT_EQ(screen.present(), "a");
+    EXPECT_EQ(screen.present(), update("a"));
 }
 
 TEST(FrameEncoder, UsesTiparmForAnAddressThatIsNotDecimal) {
