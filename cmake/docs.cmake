@@ -20,10 +20,15 @@ foreach(kind_and_file IN ITEMS man:${GORV_MAN_PAGE} bash:${GORV_BASH_COMPLETION}
   list(GET kind_and_file 0 kind)
   list(GET kind_and_file 1 file)
   get_filename_component(folder ${file} DIRECTORY)
+  # A completion's hand-written shell code, which the generator places in the file.
+  set(shell_code)
+  if(NOT kind STREQUAL "man")
+    set(shell_code ${PROJECT_SOURCE_DIR}/tools/docs/shell/gorv.${kind})
+  endif()
   add_custom_command(OUTPUT ${file}
                      COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
-                     COMMAND gorv_docs ${kind} ${file}
-                     DEPENDS gorv_docs
+                     COMMAND gorv_docs ${kind} ${file} ${shell_code}
+                     DEPENDS gorv_docs ${shell_code}
                      COMMENT "Making ${kind} documentation: ${file}")
   list(APPEND gorv_docs_outputs ${file})
 endforeach()

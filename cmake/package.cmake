@@ -1,6 +1,7 @@
 # The Debian package, made with `cpack -G DEB` in the build folder: the program, its
-# manual page (compressed, as Debian wants it), the shell completions and the copyright
-# file, with the dependencies worked out from the binary by dpkg-shlibdeps.
+# manual page and changelog (compressed, as Debian wants them), the shell completions
+# and the copyright file, with the dependencies worked out from the binary by
+# dpkg-shlibdeps.
 if(NOT GORV_PACKAGE)
   return()
 endif()
@@ -16,6 +17,8 @@ string(REGEX REPLACE "\n\n" "\n.\n" gorv_license_text "${gorv_license_text}")
 string(REGEX REPLACE "\n" "\n " gorv_license_text "${gorv_license_text}")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/copyright.in ${PROJECT_BINARY_DIR}/copyright @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The changelog in Debian's form; the package holds it compressed.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/changelog DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME gorv)
@@ -33,5 +36,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/package_compress_man.cmake)
+set(CPACK_GORV_STRIP "${CMAKE_STRIP}")
+set(CPACK_GORV_LINTIAN_OVERRIDES ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/package_stage.cmake)
 include(CPack)

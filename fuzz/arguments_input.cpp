@@ -74,8 +74,9 @@ void run_arguments_input(const std::uint8_t* data, std::size_t size) {
 
     if (parsed) {
         require(out.text.empty(), "a plain parse writes no display");
-    } else if (parsed.error() == Error::UsageHelpCalled) {
-        require(!out.text.empty(), "UsageHelpCalled follows a display");
+    } else if (parsed.error() == Error::UsageHelpCalled ||
+               parsed.error() == Error::CommandLineRejected) {
+        require(!out.text.empty(), "UsageHelpCalled and CommandLineRejected follow a display");
         require(out.flushed == out.text.size(), "displays are flushed");
     } else {
         require(is_bare_parse_error(parsed.error()), "only the bare parse errors");

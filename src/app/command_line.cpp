@@ -124,8 +124,10 @@ Result<CommandLine> CommandLineStage::read_command_line(std::span<char* const> a
             root_.reset();
             return std::unexpected(flushed.error());
         }
-    } else if (parsed.error() == Error::UsageHelpCalled) {
+    } else if (parsed.error() == Error::UsageHelpCalled ||
+               parsed.error() == Error::CommandLineRejected) {
         outcome.answered = true;
+        outcome.rejected = parsed.error() == Error::CommandLineRejected;
     } else {
         root_.reset();
         return std::unexpected(parsed.error());

@@ -14,6 +14,7 @@ namespace gorv {
 struct CommandLine {
     Settings settings;
     bool answered = false;  // a help, usage or version text was written
+    bool rejected = false;  // the usage display answered a malformed command line
 };
 
 // Converts the parsed root command into the settings: each field from the option of the
@@ -33,8 +34,9 @@ class CommandLineStage {
     CommandLineStage& operator=(const CommandLineStage&) = delete;
 
     // Parses the process arguments (the first is the program's name) into the settings,
-    // or answers a help, usage or version request. Fails with the parser's bare errors,
-    // a conversion error, OutOfMemory or WriteFailed.
+    // or answers a help, usage or version request; a malformed command line that the
+    // parser reported with a usage display is answered and rejected. Fails with the
+    // parser's bare errors, a conversion error, OutOfMemory or WriteFailed.
     [[nodiscard]] Result<CommandLine> read_command_line(std::span<char* const> arguments);
 
     // Flushes standard output and frees the command tree; WriteFailed when the flush fails.

@@ -100,7 +100,9 @@ Status main_routine(std::span<char* const> arguments) {
     if (!command_line->answered) {
         if (Status ran = run_screensaver(run, render); !ran) return ran;
     }
-    return stage.end_command_line();
+    if (Status ended = stage.end_command_line(); !ended) return ended;
+    if (command_line->rejected) return std::unexpected(Error::CommandLineRejected);
+    return {};
 }
 
 int entry(int argc, char** argv) {
@@ -109,7 +111,8 @@ int entry(int argc, char** argv) {
     const Status outcome =
         main_routine(std::span<char* const>(argv, static_cast<std::size_t>(argc)));
     if (!outcome) {
-        report_error(outcome.error());
+        // The parser's log line and usage display have reported a rejected command line.
+        if (outcome.error() != Error::CommandLineRejected) report_error(outcome.error());
         return 1;
     }
     if (const int signal_number = terminating_signal(); signal_number != 0)

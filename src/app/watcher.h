@@ -8,6 +8,7 @@
 namespace gorv {
 
 inline constexpr int input_poll_timeout_ms = 100;
+// Half the frame step (opening_step_ns, 39,730,492 ns), the unit of the watcher's waits.
 inline constexpr std::uint32_t resize_wait_step_ns = 19'865'246;
 inline constexpr std::uint32_t debug_exit_delay_ns = 10 * resize_wait_step_ns;
 

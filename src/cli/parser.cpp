@@ -57,11 +57,21 @@ void already_set(std::string_view name) {
     log_pieces({message_prefix, "The Option '", name, "' has already been set.\n"});
 }
 
-// A display was written: flush, and end the parse with UsageHelpCalled.
-Status displayed(Status written, Writer& out) {
+// A display was written: flush, and end the parse with `outcome`.
+Status flushed_display(Status written, Writer& out, Error outcome) {
     if (!written) return written;
     if (Status flushed = out.flush(); !flushed) return flushed;
-    return std::unexpected(Error::UsageHelpCalled);
+    return std::unexpected(outcome);
+}
+
+// A requested display was written.
+Status displayed(Status written, Writer& out) {
+    return flushed_display(written, out, Error::UsageHelpCalled);
+}
+
+// A display was written after the message about a malformed command line.
+Status rejected(Status written, Writer& out) {
+    return flushed_display(written, out, Error::CommandLineRejected);
 }
 
 bool has_options(const Command& command) {
@@ -182,7 +192,7 @@ Status CommandParse::short_options(std::string_view argument) {
         if (rest.starts_with('=')) {
             if (is_flag(*option)) {
                 short_flag_takes_no_argument(letter, option->name);
-                return displayed(write_option_usage(*option, out_), out_);
+                return rejected(write_option_usage(*option, out_), out_);
             }
             const std::string_view text = rest.substr(1);
             if (text.empty()) return std::unexpected(Error::EmptyArgumentProvidedToOption);
@@ -218,7 +228,7 @@ Status CommandParse::long_option(std::string_view argument) {
     Option* option = find_long(command_, word);
     if (option == nullptr) {
         could_not_parse_argument(word);
-        return displayed(write_usage(command_, out_), out_);
+        return rejected(write_usage(command_, out_), out_);
     }
     if (equals == std::string_view::npos) {
         const Status obtained = is_flag(*option) ? set_flag(*option) : take_option_value(*option);
@@ -227,7 +237,7 @@ Status CommandParse::long_option(std::string_view argument) {
     }
     if (is_flag(*option)) {
         long_flag_takes_no_argument(option->long_name.value_or(word), option->name);
-        return displayed(write_option_usage(*option, out_), out_);
+        return rejected(write_option_usage(*option, out_), out_);
     }
     const std::string_view text = body.substr(equals + 1);
     if (text.empty()) return std::unexpected(Error::EmptyArgumentProvidedToOption);
@@ -260,12 +270,12 @@ Status CommandParse::stray(std::string_view argument) {
     } else {
         unexpected_argument(command_.name, argument);
     }
-    return displayed(write_usage(command_, out_), out_);
+    return rejected(write_usage(command_, out_), out_);
 }
 
 Status CommandParse::unknown_letter(char letter) {
     could_not_parse_option(letter);
-    return displayed(write_usage(command_, out_), out_);
+    return rejected(write_usage(command_, out_), out_);
 }
 
 Status CommandParse::finish() {

@@ -38,7 +38,7 @@ class ArgumentCursor {
 // display was asked for (usage first), writes it, flushes and returns UsageHelpCalled.
 // A malformed command line is reported as one "error(pelk): " line on standard error,
 // followed by the command's usage display (or the option's usage line), a flush and
-// UsageHelpCalled. Returns without a message EmptyArgumentProvidedToOption for "=" with
+// CommandLineRejected. Returns without a message EmptyArgumentProvidedToOption for "=" with
 // nothing after it, and the conversion error (CannotParseArgToValue, InvalidCharacter,
 // Overflow) of an argument attached to a letter of a bundle. Also fails with
 // CommandNotInitialized, OutOfMemory or the writer's error.

@@ -18,6 +18,8 @@ std::string_view error_name(Error error) {
             return "TimerUnsupported";
         case Error::UsageHelpCalled:
             return "UsageHelpCalled";
+        case Error::CommandLineRejected:
+            return "CommandLineRejected";
         case Error::EmptyArgumentProvidedToOption:
             return "EmptyArgumentProvidedToOption";
         case Error::CannotParseArgToValue:

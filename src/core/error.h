@@ -15,6 +15,9 @@ enum class Error : std::uint8_t {
     Unexpected,
     TimerUnsupported,
     UsageHelpCalled,  // a help or usage display was written: not a failure
+    // A malformed command line was reported with a log line and a usage display; the
+    // exit status is 1, and no "error: " line follows.
+    CommandLineRejected,
     EmptyArgumentProvidedToOption,
     CannotParseArgToValue,
     InvalidCharacter,

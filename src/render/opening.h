@@ -7,7 +7,11 @@
 
 namespace gorv {
 
-// Number of steps of the opening sequence, and the length of each.
+// Number of steps of the opening sequence, and the length of each: the frame step of
+// 39,730,492 ns (about 1/25 s). Every frame delay is a whole number of frame steps
+// (frame_delay_ns: 1 at fast, 2 at normal and 6 at slow, or 3 and 20 for rain), and its
+// half, 19,865,246 ns, is the watcher's resize wait step (resize_wait_step_ns), of
+// which the debug exit delay is ten.
 inline constexpr std::uint32_t opening_steps = 25;
 inline constexpr std::uint32_t opening_step_ns = 39'730'492;
 

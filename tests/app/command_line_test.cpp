@@ -181,6 +181,7 @@ struct StageRow {
     Result<bool> answered;
     std::string stdout;
     std::string stderr;
+    bool rejected = false;
 };
 
 void PrintTo(const StageRow& row, std::ostream* os) {
@@ -198,6 +199,7 @@ TEST_P(StageTable, AnswersOrSettings) {
     if (row.answered) {
         ASSERT_TRUE(run.outcome) << error_name(run.outcome.error());
         EXPECT_EQ(run.outcome->answered, *row.answered);
+        EXPECT_EQ(run.outcome->rejected, row.rejected);
     } else {
         ASSERT_FALSE(run.outcome);
         EXPECT_EQ(run.outcome.error(), row.answered.error());
@@ -220,11 +222,23 @@ INSTANTIATE_TEST_SUITE_P(
         StageRow{{"-x"},
                  true,
                  std::string(testing::gorv_usage),
-                 "error(pelk): Could not parse Option '-x'.\n"},
+                 "error(pelk): Could not parse Option '-x'.\n",
+                 true},
         StageRow{{"-c", "purple"},
                  true,
                  std::string(testing::gorv_usage),
-                 "error(pelk): Unrecognized Argument '-c' for Command 'gorv'.\n"},
+                 "error(pelk): Unrecognized Argument '-c' for Command 'gorv'.\n",
+                 true},
+        // The version line still follows the usage display of a rejected command line.
+        StageRow{{"-v", "extra"},
+                 true,
+                 std::string(testing::gorv_usage) + version_line,
+                 "error(pelk): Unrecognized Argument 'extra' for Command 'gorv'.\n",
+                 true},
+        StageRow{{"-a", "bold", "-a"},
+                 false,
+                 "",
+                 "error(pelk): The Option 'accents' has already been set.\n"},
         StageRow{{"-t5x"}, std::unexpected(Error::InvalidCharacter), "", ""},
         StageRow{{"--color="}, std::unexpected(Error::EmptyArgumentProvidedToOption), "", ""},
         StageRow{{"-cpurple"}, std::unexpected(Error::CannotParseArgToValue), "", ""}));

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The generated bash completion, run by bash with bash-completion loaded.
+# The generated bash completion: no finding of shellcheck, and run by bash with
+# bash-completion loaded, the completions of a table of command lines and of the tree.
 # Arguments: the completion file, the tree listing program.
 completion=$1 listing=$2
 source "$(dirname "$0")/completion_lib.sh"
@@ -11,6 +12,16 @@ if [[ ! -r $bash_completion ]]; then
 fi
 source "$bash_completion"
 source "$completion"
+
+if ! command -v shellcheck >/dev/null; then
+    echo "shellcheck is not installed"
+    exit 77
+fi
+findings=$(shellcheck -s bash "$completion" 2>&1) || {
+    echo "FAIL: shellcheck finds:"
+    echo "$findings"
+    failures=$((failures + 1))
+}
 
 # Splits LINE as bash does before calling a completion function: at blanks outside
 # quotes, with "=" as a word of its own (it is in COMP_WORDBREAKS).

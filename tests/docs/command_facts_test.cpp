@@ -170,25 +170,43 @@ struct ListCase {
     std::string_view description;
     std::optional<Error> error;
     std::vector<std::string_view> choices;
+    std::string_view problem = "";  // what facts_problem says
 };
+
+constexpr std::string_view no_list =
+    "the description of --look does not end in a list of its values in parentheses, such as "
+    "(*first, second)";
 
 TEST(CommandFacts, ChoicesComeFromTheDescriptionAndMustParse) {
     const ListCase cases[] = {
         {"Pick a look (*default, rain).", std::nullopt, {"default", "rain"}},
         {"Pick a look (rain, *default).", std::nullopt, {"rain", "default"}},
-        {"Pick a look.", Error::EnumTagDoesNotExist, {}},
-        {"Pick a look ().", Error::EnumTagDoesNotExist, {}},
-        {"Pick a look (*default, matrix).", Error::EnumTagDoesNotExist, {}},
-        {"Pick a look (*default, , rain).", Error::EnumTagDoesNotExist, {}},
-        {"Pick a look (default, *rain).", Error::RequestedTypeMismatch, {}},
-        {"Pick a look (default, rain).", Error::RequestedTypeMismatch, {}},
-        {"Pick a look (*columns, rain).", Error::RequestedTypeMismatch, {}},
+        {"Pick a look.", Error::EnumTagDoesNotExist, {}, no_list},
+        {"Pick a look ().", Error::EnumTagDoesNotExist, {}, no_list},
+        {"Pick a look (*default, matrix).",
+         Error::EnumTagDoesNotExist,
+         {},
+         "the description of --look lists 'matrix', which is not one of its values"},
+        {"Pick a look (*default, , rain).", Error::EnumTagDoesNotExist, {}, no_list},
+        {"Pick a look (default, *rain).",
+         Error::RequestedTypeMismatch,
+         {},
+         "the description of --look marks 'rain' with *, but the default is 'default'"},
+        {"Pick a look (default, rain).",
+         Error::RequestedTypeMismatch,
+         {},
+         "the description of --look marks no value with *, but the default is 'default'"},
+        {"Pick a look (*columns, rain).",
+         Error::RequestedTypeMismatch,
+         {},
+         "the default of --look is not among the values its description lists"},
     };
     for (const ListCase& each : cases) {
         SCOPED_TRACE(each.description);
         Probe probe(each.description);
         ASSERT_TRUE(initialize_command(probe.command, std::pmr::new_delete_resource()));
         const Result<CommandFacts> facts = gather_facts(probe.command);
+        EXPECT_EQ(facts_problem(probe.command), std::string(each.problem));
         if (each.error) {
             ASSERT_FALSE(facts.has_value());
             EXPECT_EQ(facts.error(), *each.error);
@@ -205,6 +223,7 @@ TEST(CommandFacts, ChoicesComeFromTheDescriptionAndMustParse) {
 TEST(CommandFacts, HiddenEntriesAreLeftOutAndAnIncompleteTreeIsRefused) {
     Probe probe("Pick a look (*default, rain).");
     EXPECT_EQ(gather_facts(probe.command).error(), Error::CommandNotInitialized);
+    EXPECT_EQ(facts_problem(probe.command), "the command 'probe' was not completed");
 
     ASSERT_TRUE(initialize_command(probe.command, std::pmr::new_delete_resource()));
     (*probe.command.options)[0].hidden = true;

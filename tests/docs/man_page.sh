@@ -74,7 +74,8 @@ for heading in NAME SYNOPSIS DESCRIPTION OPTIONS COMMANDS "EXIT STATUS" ENVIRONM
     grep -qx "$heading" <<<"$rendered" || fail "no section $heading"
 done
 for text in "0" "1" "128 + N" "TERM" "set -g lock-command 'gorv -s rain'" \
-    "set -g lock-after-time 300"; do
+    "set -g lock-after-time 300" "blankerprg gorv -s rain" "idle 300 blanker" "TMOUT=300" \
+    "TRAPALRM() { gorv -s rain }"; do
     shows "$text" || fail "no line '$text'"
 done
 

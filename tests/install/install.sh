@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# cmake --install puts the program, the manual page, the three completion files and the
-# copyright file where a system looks for them, under the prefix or under DESTDIR, and
-# nothing else; the installed program runs.
+# cmake --install puts the program, the manual page, the three completion files, the
+# changelog and the copyright file where a system looks for them, under the prefix or
+# under DESTDIR, and nothing else; the installed program runs, and the install manifest
+# removes what was installed.
 # Arguments: the build folder, the project's version, and whether the package is described
-# (ON or OFF; the copyright file comes with it).
+# (ON or OFF; the changelog and the copyright file come with it).
 set -uo pipefail
 build=$1 version=$2 package=$3
 work=$(mktemp -d)
@@ -16,7 +17,7 @@ fail() {
 
 expected="bin/gorv
 share/bash-completion/completions/gorv
-$([[ $package == ON ]] && echo share/doc/gorv/copyright)
+$([[ $package == ON ]] && printf '%s\n' share/doc/gorv/changelog share/doc/gorv/copyright)
 share/fish/vendor_completions.d/gorv.fish
 share/man/man1/gorv.1
 share/zsh/vendor-completions/_gorv"
@@ -35,6 +36,9 @@ answer=$("$work/prefix/bin/gorv" --version </dev/null)
 [[ $answer == "gorv version $version" ]] || fail "the installed gorv answers '$answer'"
 cmp -s "$work/prefix/share/man/man1/gorv.1" "$build/docs/gorv.1" ||
     fail "the installed manual page is not the built one"
+# The manifest of the install removes it: no file is left under the prefix.
+xargs rm <"$build/install_manifest.txt" || fail "xargs rm < install_manifest.txt"
+[[ -z $(installed "$work/prefix") ]] || fail "left after the removal:"$'\n'"$(installed "$work/prefix")"
 
 # A packager's staged install: DESTDIR in front of the prefix.
 DESTDIR=$work/stage cmake --install "$build" --prefix /usr >"$work/log" 2>&1 ||

@@ -43,30 +43,49 @@ bool is_enumeration(ValueKind kind) {
     return kind != ValueKind::boolean && kind != ValueKind::u32;
 }
 
-Status read_choices(const Value& value, OptionFacts& facts) {
+// "--color", or the name of an option without a long one.
+std::string option_label(const OptionFacts& facts) {
+    if (facts.long_name) return "--" + std::string(*facts.long_name);
+    return std::string(facts.name);
+}
+
+// On a failure, `why` says what is wrong in words.
+Status read_choices(const Value& value, OptionFacts& facts, std::string& why) {
+    const std::string label = option_label(facts);
     std::optional<ChoiceList> list = split_choices(facts.description);
     if (!list || value.parse_function == nullptr) {
+        why = "the description of " + label +
+              " does not end in a list of its values in parentheses, such as (*first, second)";
         return std::unexpected(Error::EnumTagDoesNotExist);
     }
     std::optional<std::string_view> default_name;
     for (std::string_view name : list->names) {
         const Result<Entry> parsed = value.parse_function(name);
         if (!parsed || entry_kind(*parsed) != value.type) {
+            why = "the description of " + label + " lists '" + std::string(name) +
+                  "', which is not one of its values";
             return std::unexpected(Error::EnumTagDoesNotExist);
         }
         if (value.default_value && *parsed == *value.default_value) default_name = name;
     }
     if (value.default_value && !default_name) {
+        why = "the default of " + label + " is not among the values its description lists";
         return std::unexpected(Error::RequestedTypeMismatch);
     }
-    if (list->marked != default_name) return std::unexpected(Error::RequestedTypeMismatch);
+    if (list->marked != default_name) {
+        why = "the description of " + label + " marks " +
+              (list->marked ? "'" + std::string(*list->marked) + "'" : std::string("no value")) +
+              " with *, but the default is " +
+              (default_name ? "'" + std::string(*default_name) + "'" : std::string("none"));
+        return std::unexpected(Error::RequestedTypeMismatch);
+    }
     facts.summary = std::move(list->summary);
     facts.choices = std::move(list->names);
     if (default_name) facts.default_text.emplace(*default_name);
     return {};
 }
 
-Result<OptionFacts> option_facts(const Option& option) {
+Result<OptionFacts> option_facts(const Option& option, std::string& why) {
     const Value& value = option.value;
     OptionFacts facts;
     facts.name = option.name;
@@ -82,7 +101,7 @@ Result<OptionFacts> option_facts(const Option& option) {
     facts.separators = value.separators;
     facts.max_entries = value.max_entries;
     if (is_enumeration(value.type)) {
-        if (Status read = read_choices(value, facts); !read) {
+        if (Status read = read_choices(value, facts, why); !read) {
             return std::unexpected(read.error());
         }
     } else if (!facts.flag && value.default_value) {
@@ -96,8 +115,11 @@ Result<OptionFacts> option_facts(const Option& option) {
     return facts;
 }
 
-Result<CommandFacts> command_facts(const Command& command) {
-    if (!command.initialized) return std::unexpected(Error::CommandNotInitialized);
+Result<CommandFacts> command_facts(const Command& command, std::string& why) {
+    if (!command.initialized) {
+        why = "the command '" + std::string(command.name) + "' was not completed";
+        return std::unexpected(Error::CommandNotInitialized);
+    }
     CommandFacts facts;
     facts.name = command.name;
     facts.description = command.description;
@@ -105,7 +127,7 @@ Result<CommandFacts> command_facts(const Command& command) {
     if (command.options) {
         for (const Option& option : *command.options) {
             if (option.hidden) continue;
-            Result<OptionFacts> read = option_facts(option);
+            Result<OptionFacts> read = option_facts(option, why);
             if (!read) return std::unexpected(read.error());
             facts.options.push_back(std::move(*read));
         }
@@ -113,7 +135,7 @@ Result<CommandFacts> command_facts(const Command& command) {
     if (command.subcommands) {
         for (const Command& subcommand : *command.subcommands) {
             if (subcommand.hidden) continue;
-            Result<CommandFacts> read = command_facts(subcommand);
+            Result<CommandFacts> read = command_facts(subcommand, why);
             if (!read) return std::unexpected(read.error());
             facts.subcommands.push_back(std::move(*read));
         }
@@ -125,7 +147,18 @@ Result<CommandFacts> command_facts(const Command& command) {
 
 Result<CommandFacts> gather_facts(const Command& command) {
     try {
-        return command_facts(command);
+        std::string why;
+        return command_facts(command, why);
+    } catch (const std::bad_alloc&) {
+        return std::unexpected(Error::OutOfMemory);
+    }
+}
+
+Result<std::string> facts_problem(const Command& command) {
+    try {
+        std::string why;
+        (void)command_facts(command, why);
+        return why;
     } catch (const std::bad_alloc&) {
         return std::unexpected(Error::OutOfMemory);
     }

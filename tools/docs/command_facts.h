@@ -52,6 +52,11 @@ struct CommandFacts {
 // a command that was not completed, and OutOfMemory.
 [[nodiscard]] Result<CommandFacts> gather_facts(const Command& command);
 
+// What keeps gather_facts from reading the command, in words, such as "the description of
+// --color lists 'purple', which is not one of its values"; empty when it can read it.
+// Fails with OutOfMemory.
+[[nodiscard]] Result<std::string> facts_problem(const Command& command);
+
 // The option with the long name, or else with the name; nullptr when there is none.
 [[nodiscard]] const OptionFacts* find_option(const CommandFacts& command,
                                              std::string_view long_name);

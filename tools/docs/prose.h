@@ -147,12 +147,14 @@ struct Item {
 inline constexpr std::array exit_status{
     Item{"0",
          "The run ended by a key or its duration; a help, usage or version text was written; "
-         "a command-line mistake was answered with a log line and a usage display; the "
-         "terminal was too small; or a debug run ended."},
+         "the terminal was too small; or a debug run ended. The message that the option "
+         "accents has already been set does not change it."},
     Item{"1",
-         "A line \"error: \" followed by the name of the error was written to standard "
-         "error. A value that cannot be read when it is attached to a short option, as in "
-         "-t5x, ends this way; so does a standard output that cannot be written."},
+         "A mistake on the command line, such as an unknown option or a value that is not "
+         "one of the choices, was answered with a log line and a usage display; or a line "
+         "\"error: \" followed by the name of the error was written to standard error. A "
+         "value that cannot be read when it is attached to a short option, as in -t5x, ends "
+         "with that line; so does a standard output that cannot be written."},
     Item{"128 + N",
          "The run was ended by the termination signal N, such as SIGHUP, SIGINT, SIGQUIT "
          "or SIGTERM; when it arrives while the screen is drawn, the terminal is given back "
@@ -185,12 +187,22 @@ inline constexpr std::array further_examples{
     Example{"gorv -s rain -c green", "Green rain of binary digits, after the opening."},
     Example{"gorv -s rain -m textual --accents bold,dim --speed slow",
             "Slow rain of katakana and punctuation, some symbols bold and some dim."},
-    Example{"gorv --bare -t 60",
-            "One minute of the default style with no opening; any key ends it earlier."},
+    Example{"gorv -t 60",
+            "One minute of the default style; a timed run has no opening, so --bare would "
+            "add nothing, and any key ends it earlier."},
     Example{"set -g lock-command 'gorv -s rain'\nset -g lock-after-time 300",
             "These two lines in ~/.tmux.conf make `gorv` the lock screen of tmux: after 300 "
             "seconds without input tmux locks the session and runs gorv -s rain in the "
             "terminal of each of its clients; a key press ends it and unlocks the client."},
+    Example{"blankerprg gorv -s rain\nidle 300 blanker",
+            "These two lines in ~/.screenrc make `gorv` the screensaver of GNU screen: after "
+            "300 seconds without input screen blanks the window with gorv -s rain, and a key "
+            "press brings the window back as it was; the key itself does not reach the "
+            "window."},
+    Example{"TMOUT=300\nTRAPALRM() { gorv -s rain }",
+            "These two lines in ~/.zshrc make `gorv` the screensaver of zsh: after 300 seconds "
+            "at an idle prompt zsh runs gorv -s rain, and a key press ends it and brings back "
+            "the prompt with the line being typed; the key itself is not added to the line."},
 };
 
 // The pages under SEE ALSO: a name and its section.
@@ -200,9 +212,8 @@ struct Reference {
 };
 
 inline constexpr std::array see_also{
-    Reference{"tmux", "1"},
-    Reference{"terminfo", "5"},
-    Reference{"locale", "7"},
+    Reference{"tmux", "1"},     Reference{"screen", "1"}, Reference{"zshmisc", "1"},
+    Reference{"terminfo", "5"}, Reference{"locale", "7"},
 };
 
 }  // namespace gorv::docs::prose
