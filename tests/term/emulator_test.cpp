@@ -95,7 +95,7 @@ class Scene {
             }
         }
         Cell& forced = cells_[static_cast<std::size_t>(numbers_.below(width_ * height_))];
-        forced.ch = forced.ch == 'x' ? 'y' : 'x';
+        forced.ch = forced.ch == U'x' ? U'y' : U'x';
     }
 
     void draw() const {
