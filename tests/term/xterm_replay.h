@@ -70,18 +70,17 @@ class XtermReplay {
         static constexpr char digits[] =
             "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
         std::string text;
+        auto byte = [&](std::size_t k) -> unsigned {
+            return k < bytes.size() ? static_cast<unsigned char>(bytes[k]) : 0u;
+        };
         std::size_t i = 0;
         for (; i + 2 < bytes.size(); i += 3) {
-            const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
-                               static_cast<unsigned char>(bytes[i + 1]) << 8 |
-                               static_cast<unsigned char>(bytes[i + 2]);
+            const unsigned v = byte(i) << 16 | byte(i + 1) << 8 | byte(i + 2);
             text +=
                 {digits[v >> 18], digits[(v >> 12) & 63], digits[(v >> 6) & 63], digits[v & 63]};
         }
         if (i < bytes.size()) {
-            const unsigned v =
-                static_cast<unsigned char>(bytes[i]) << 16 |
-                (i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) << 8 : 0u);
+            const unsigned v = byte(i) << 16 | byte(i + 1) << 8;
             text += {digits[v >> 18], digits[(v >> 12) & 63],
                      i + 1 < bytes.size() ? digits[(v >> 6) & 63] : '=', '='};
         }
