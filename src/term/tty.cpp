@@ -89,8 +89,13 @@ void on_fatal_signal(int signal_number) {
     // The first handler to run gives the terminal back; the disposition then becomes the
     // default, and the signal, raised again, takes its default action once this returns.
     t.handlers_inside.fetch_add(1);
-    if (const int fd = t.signal_fd.exchange(-1); fd >= 0)
-        give_back_now(fd, t.output.end_bytes(), t.output.cut(), &t.saved_modes);
+    if (const int fd = t.signal_fd.exchange(-1); fd >= 0) {
+        // The handler keeps its own descriptor of the terminal and turns fd into /dev/null,
+        // so that nothing the other threads still write lands after the end bytes.
+        const int own = dup(fd);
+        if (own >= 0 && t.null_fd >= 0) (void)dup2(t.null_fd, fd);
+        give_back_now(own >= 0 ? own : fd, t.output.end_bytes(), t.output.cut(), &t.saved_modes);
+    }
     t.handlers_inside.fetch_sub(1);
     struct sigaction default_action{};
     default_action.sa_handler = SIG_DFL;
@@ -154,10 +159,10 @@ void release(Tty& t) {
     if (t.winch_installed) (void)sigaction(SIGWINCH, &t.saved_winch, nullptr);
     t.resized.store(false);
     t.woken.store(false);
-    for (int fd : {t.wake_read, t.wake_write, t.fd}) {
+    for (int fd : {t.wake_read, t.wake_write, t.fd, t.null_fd}) {
         if (fd >= 0) close(fd);
     }
-    t.fd = t.wake_read = t.wake_write = -1;
+    t.fd = t.wake_read = t.wake_write = t.null_fd = -1;
     t.modes_changed = t.screen_taken = t.winch_installed = false;
     t.saved_modes = termios{};
     t.description = TerminalDescription{};
@@ -171,6 +176,7 @@ int take_over(Tty& t, CellBuffers& buffers) {
     t.fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (t.fd < 0) return TB_ERR_INIT_OPEN;
     if (isatty(t.fd) == 0 || tcgetattr(t.fd, &t.saved_modes) != 0) return TB_ERR_INIT_OPEN;
+    t.null_fd = open("/dev/null", O_WRONLY | O_CLOEXEC);
     // From a background process group, changing the modes would raise SIGTTOU: the caller
     // learns it first, with nothing changed. A terminal without a foreground group (0)
     // refuses nobody.

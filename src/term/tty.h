@@ -44,6 +44,9 @@ struct Tty {
     // While a handler may give the terminal back: fd. The handler then sends the output's
     // end bytes, prepared at tb_init, and restores saved_modes.
     std::atomic<int> signal_fd{-1};
+    // /dev/null, put in place of fd by the handler that gives the terminal back: a frame
+    // that another thread is writing then goes nowhere instead of after the end bytes.
+    int null_fd = -1;
     struct sigaction saved_fatal[32]{};
     bool fatal_installed[32]{};
 };
