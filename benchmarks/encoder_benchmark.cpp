@@ -3,7 +3,10 @@
 // encodes the difference from the frame before with tmux-256color's terminfo description,
 // the terminal of the side-by-side benchmark. Only the encoding is timed. Counters:
 // "changed_cells" per frame (cells whose character or attributes differ from the frame
-// before), "bytes" per frame, and "bytes_per_changed_cell".
+// before), "bytes" per frame, "bytes_per_changed_cell", and "per_changed_cell", the time
+// of a frame over its changed cells, in seconds. encode_unchanged times a frame that
+// changes nothing: "per_unchanged_cell" is the cost of looking at a cell that needs no
+// byte.
 
 #include <benchmark/benchmark.h>
 
@@ -77,7 +80,35 @@ void encode_frames(benchmark::State& bench, gorv::Style style, gorv::Mode mode) 
         benchmark::Counter(changed, benchmark::Counter::kAvgIterations);
     bench.counters["bytes"] = benchmark::Counter(bytes, benchmark::Counter::kAvgIterations);
     bench.counters["bytes_per_changed_cell"] = changed > 0 ? bytes / changed : 0;
+    bench.counters["per_changed_cell"] =
+        benchmark::Counter(changed, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     tb_shutdown();
+}
+
+void encode_unchanged(benchmark::State& bench) {
+    const auto width = static_cast<int>(bench.range(0));
+    const auto height = static_cast<int>(bench.range(1));
+    term_internal::TerminalDescription description;
+    if (term_internal::describe_terminal("tmux-256color", description) != TB_OK) {
+        bench.SkipWithError("no terminal description");
+        return;
+    }
+    const term_internal::FrameEncoder encoder(description);
+    term_internal::CellBuffers screen;
+    term_internal::resize_cell_buffers(screen, width, height);
+    for (std::size_t i = 0; i < screen.back.size(); ++i)
+        screen.back[i] = Cell{static_cast<std::uint32_t>('0' + i % 2), TB_GREEN, TB_DEFAULT};
+    term_internal::ScreenModel model;
+    term_internal::OutputBuffer out;
+    (void)encoder.encode(screen, model, out);
+    for (auto _ : bench) {
+        out.size = 0;
+        if (encoder.encode(screen, model, out) != TB_OK || out.size != 0)
+            bench.SkipWithError("encode");
+    }
+    bench.counters["per_unchanged_cell"] = benchmark::Counter(
+        static_cast<double>(screen.back.size()),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void sizes(benchmark::internal::Benchmark* b) {
@@ -93,5 +124,7 @@ BENCHMARK_CAPTURE(encode_frames, rain_textual, gorv::Style::rain, gorv::Mode::te
     ->Apply(sizes);
 BENCHMARK_CAPTURE(encode_frames, crypto_hexadecimal, gorv::Style::crypto, gorv::Mode::hexadecimal)
     ->Apply(sizes);
+
+BENCHMARK(encode_unchanged)->Apply(sizes);
 
 BENCHMARK_MAIN();

@@ -58,6 +58,14 @@ class ParamCapability {
     // only kind the layer moves the cursor or sets colours with.
     [[nodiscard]] bool present() const { return kind_ == Kind::numeric; }
 
+    // Whether the length of an expansion is the sum of a part that depends on p1 alone and
+    // one that depends on p2 alone: length(p1, p2) == length(p1, 0) + length(0, p2) -
+    // length(0, 0) for every p1 and p2. True of literal text with decimal parameters (an
+    // ANSI cursor address), so that a table per parameter measures every expansion.
+    [[nodiscard]] bool separable() const {
+        return kind_ == Kind::literal || (pieces_only_ && first_uses_ >= 0);
+    }
+
     // The number of bytes that write(p1, p2) produces; 0 unless literal or numeric.
     [[nodiscard]] std::size_t length(int p1, int p2 = 0) const;
 

@@ -20,8 +20,8 @@ struct Cell {
 // A blank on the terminal's default colours, as a cleared screen shows it.
 inline constexpr Cell blank_cell{' ', TB_DEFAULT, TB_DEFAULT};
 
-// A character no backing ever shows: a front cell holding it differs from every back cell,
-// so the next present rewrites it.
+// A character no backing ever shows: a front cell holding it differs from every back cell
+// (tb_set_cell never stores it), so the next present rewrites it.
 inline constexpr std::uint32_t unknown_char = 0xFFFFFFFFu;
 
 struct CellBuffers {

@@ -33,18 +33,16 @@ CellStyle cell_style(uintattr_t fg, uintattr_t bg, int colours) {
     return style;
 }
 
-std::uint32_t display_char(std::uint32_t ch) {
+std::uint32_t display_char_beyond_ascii(std::uint32_t ch) {
     if (ch == 0) return ' ';
     return is_one_column(ch) ? ch : replacement_char;
 }
 
-char* put_utf8(char* out, std::uint32_t ch) {
+char* put_utf8_beyond_ascii(char* out, std::uint32_t ch) {
     auto byte = [](std::uint32_t bits) {
         return static_cast<char>(static_cast<unsigned char>(bits));
     };
-    if (ch < 0x80) {
-        *out++ = byte(ch);
-    } else if (ch < 0x800) {
+    if (ch < 0x800) {
         *out++ = byte(0xC0 | (ch >> 6));
         *out++ = byte(0x80 | (ch & 0x3F));
     } else if (ch < 0x10000) {
@@ -58,10 +56,6 @@ char* put_utf8(char* out, std::uint32_t ch) {
         *out++ = byte(0x80 | (ch & 0x3F));
     }
     return out;
-}
-
-std::size_t utf8_length(std::uint32_t ch) {
-    return ch < 0x80 ? 1 : ch < 0x800 ? 2 : ch < 0x10000 ? 3 : 4;
 }
 
 }  // namespace term_internal

@@ -37,13 +37,23 @@ CellStyle cell_style(uintattr_t fg, uintattr_t bg, int colours);
 // The character to write for the cell character ch: 0 is a blank; a character that is not
 // printable in exactly one column (control characters, combining and wide characters,
 // surrogates, values beyond U+10FFFF) becomes U+FFFD, so that every cell stays one column.
-// The same whatever the locale.
-std::uint32_t display_char(std::uint32_t ch);
+// The same whatever the locale. Printable ASCII, nearly every cell, is decided inline.
+std::uint32_t display_char_beyond_ascii(std::uint32_t ch);
+inline std::uint32_t display_char(std::uint32_t ch) {
+    return ch - 0x20u < 0x5Fu ? ch : display_char_beyond_ascii(ch);
+}
 
 // Writes ch (at most U+10FFFF) as UTF-8 at out and returns the end: 1 to 4 bytes.
-char* put_utf8(char* out, std::uint32_t ch);
+char* put_utf8_beyond_ascii(char* out, std::uint32_t ch);
+inline char* put_utf8(char* out, std::uint32_t ch) {
+    if (ch >= 0x80) return put_utf8_beyond_ascii(out, ch);
+    *out = static_cast<char>(ch);
+    return out + 1;
+}
 
 // The number of bytes put_utf8 writes for ch.
-std::size_t utf8_length(std::uint32_t ch);
+inline std::size_t utf8_length(std::uint32_t ch) {
+    return ch < 0x80 ? 1 : ch < 0x800 ? 2 : ch < 0x10000 ? 3 : 4;
+}
 
 }  // namespace term_internal

@@ -29,8 +29,23 @@ bool same_cell(const Cell& a, const Cell& b) {
     return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
 }
 
+// Which of the `count` (at most 8) cells from back and front differ, one bit each from the
+// lowest: a whole block is compared at once, and most blocks of a frame have no change. A
+// front cell the screen may not show (unknown_char) differs from every back cell.
+unsigned changed_cells(const Cell* back, const Cell* front, int count) {
+    unsigned changed = 0;
+    if (count == 8) {
+        for (int k = 0; k < 8; ++k)
+            changed |= static_cast<unsigned>(!same_cell(back[k], front[k])) << k;
+    } else {
+        for (int k = 0; k < count; ++k)
+            changed |= static_cast<unsigned>(!same_cell(back[k], front[k])) << k;
+    }
+    return changed;
+}
+
 // More than any move can cost: the plan that costs this is never taken.
-constexpr std::size_t unreachable = SIZE_MAX / 4;
+constexpr std::size_t unreachable = unreachable_cost;
 
 constexpr CellStyle default_style{-1, -1, 0};
 
@@ -68,6 +83,21 @@ int background_code(int colour) {
     return colour < 0 ? 49 : colour < 8 ? 40 + colour : 100 + colour - 8;
 }
 
+std::size_t decimal_size(int value) {
+    std::size_t size = 1;
+    for (; value >= 10; value /= 10)
+        ++size;
+    return size;
+}
+
+// The length of put_sgr's sequence for the same codes (all of them at least 0).
+std::size_t sgr_size(const int* codes, std::size_t count) {
+    std::size_t size = count > 0 ? 2 + count : 3;
+    for (std::size_t i = 0; i < count; ++i)
+        size += decimal_size(codes[i]);
+    return size;
+}
+
 // "ESC [ c1 ; c2 ... m", or "ESC [ m" without codes.
 char* put_sgr(char* out, const int* codes, std::size_t count) {
     *out++ = '\x1b';
@@ -86,6 +116,7 @@ char* put_sgr(char* out, const int* codes, std::size_t count) {
 struct EncodeRun {
     const FrameEncoder& encoder;
     const TerminalDescription& d;
+    const MoveCosts& costs;
     CellBuffers& b;
     ScreenModel& m;
     char* p;
@@ -202,14 +233,9 @@ struct EncodeRun {
         if (from.fg != to.fg) changes[change_count++] = foreground_code(to.fg);
         if (from.bg != to.bg) changes[change_count++] = background_code(to.bg);
 
-        char full_text[64];
-        char change_text[96];
-        const std::size_t full_size =
-            static_cast<std::size_t>(put_sgr(full_text, full, full_count) - full_text);
-        const std::size_t change_size =
-            static_cast<std::size_t>(put_sgr(change_text, changes, change_count) - change_text);
-        p = change_size <= full_size ? std::copy_n(change_text, change_size, p)
-                                     : std::copy_n(full_text, full_size, p);
+        p = sgr_size(changes, change_count) <= sgr_size(full, full_count)
+                ? put_sgr(p, changes, change_count)
+                : put_sgr(p, full, full_count);
     }
 
     // The bytes that write cells [from, to) of row y again as the screen shows them, or
@@ -243,21 +269,22 @@ struct EncodeRun {
     HorizontalPlan horizontal(int y, int from, int to, std::size_t limit) {
         if (from == to) return {0, Horizontal::none};
         HorizontalPlan best{limit, Horizontal::none};
-        if (d.column.present()) consider(best, d.column.length(to), Horizontal::column);
+        consider(best, costs.column[to], Horizontal::column);
         if (to > from) {
-            if (d.right.present()) consider(best, d.right.length(to - from), Horizontal::right);
-            consider(best, rewrite_cost(y, from, to, best.cost), Horizontal::rewrite);
+            consider(best, costs.right[to - from], Horizontal::right);
+            // Every cell written again costs at least a byte.
+            if (static_cast<std::size_t>(to - from) < best.cost)
+                consider(best, rewrite_cost(y, from, to, best.cost), Horizontal::rewrite);
         } else {
             const auto steps = static_cast<std::size_t>(from - to);
             if (!d.left.empty()) consider(best, d.left.size() * steps, Horizontal::left_steps);
-            if (d.left_by.present())
-                consider(best, d.left_by.length(from - to), Horizontal::left_by);
+            consider(best, costs.left_by[from - to], Horizontal::left_by);
             const std::size_t cr = d.line_start.size();
             if (cr > 0 && cr < best.cost) {
-                if (d.right.present() && to > 0)
-                    consider(best, cr + d.right.length(to), Horizontal::home_right);
-                consider(best, cr + rewrite_cost(y, 0, to, best.cost - cr),
-                         Horizontal::home_rewrite);
+                if (to > 0) consider(best, cr + costs.right[to], Horizontal::home_right);
+                if (static_cast<std::size_t>(to) < best.cost - cr)
+                    consider(best, cr + rewrite_cost(y, 0, to, best.cost - cr),
+                             Horizontal::home_rewrite);
             }
         }
         if (best.how == Horizontal::none) best.cost = unreachable;
@@ -295,11 +322,9 @@ struct EncodeRun {
         }
     }
 
-    std::size_t down_cost(int rows) const {
-        std::size_t cost = unreachable;
-        if (!d.down.empty()) cost = d.down.size() * static_cast<std::size_t>(rows);
-        if (d.down_by.present()) cost = std::min(cost, d.down_by.length(rows));
-        return cost;
+    std::size_t address_cost(int y, int x) const {
+        return costs.separable_address ? costs.address_row[y] + costs.address_column[x]
+                                       : d.move.length(y, x);
     }
 
     void put_down(int rows) {
@@ -313,25 +338,49 @@ struct EncodeRun {
             p = put(p, d.down);
     }
 
-    // Moves the cursor to (x, y) by the cheapest of: the absolute address; from a known
-    // cursor, down (first back to the first column, or not) and then across; after a
-    // deferred wrap, on into the next row by writing its first cells again.
+    // Writes cells [from, to) of row y again, as rewrite does, when that costs less than
+    // any jump; otherwise writes nothing and returns false. One pass: the bytes are written
+    // as the cells are checked, and taken back when one does not qualify.
+    bool rewrite_gap(int y, int from, int to) {
+        if (!m.style_known) return false;
+        char* const start = p;
+        const Cell* cell = &b.front[b.index(from, y)];
+        for (int x = from; x < to; ++x, ++cell) {
+            const std::uint32_t shown = display_char(cell->ch);
+            if (cell->ch == unknown_char ||
+                !shows_same(m.style, wanted_style(*cell), shown == ' ')) {
+                p = start;
+                return false;
+            }
+            p = put_utf8(p, shown);
+        }
+        if (static_cast<std::size_t>(p - start) < encoder.shortest_jump_) return true;
+        p = start;
+        return false;
+    }
+
+    // Moves the cursor to (x, y). Mostly it is there already or a few cells to the left on
+    // the same row, where the cells in between are written again.
     void move_to(int x, int y) {
         const CursorModel c = m.cursor;
         if (c.kind == CursorModel::Kind::known && c.y == y && c.x <= x) {
             if (c.x == x) return;
-            // A gap cheaper than any jump is written again without weighing the rest.
-            if (x - c.x < static_cast<int>(encoder.shortest_jump_) &&
-                rewrite_cost(y, c.x, x, encoder.shortest_jump_) < encoder.shortest_jump_) {
-                rewrite(y, c.x, x);
+            if (x - c.x < static_cast<int>(encoder.shortest_jump_) && rewrite_gap(y, c.x, x)) {
                 m.cursor.x = x;
                 return;
             }
         }
+        jump_to(x, y);
+    }
 
+    // Moves the cursor to (x, y) by the cheapest of: the absolute address; from a known
+    // cursor, down (first back to the first column, or not) and then across; after a
+    // deferred wrap, on into the next row by writing its first cells again.
+    [[gnu::noinline]] void jump_to(int x, int y) {
+        const CursorModel c = m.cursor;
         enum class Way : std::uint8_t { address, home, across, continuation };
         Way way = Way::address;
-        std::size_t best = d.move.length(y, x);
+        std::size_t best = address_cost(y, x);
         bool line_start = false;
         int rows_down = 0;
         int from_column = 0;
@@ -345,7 +394,7 @@ struct EncodeRun {
             const std::size_t cr_cost = cr ? d.line_start.size() : 0;
             if (cr && cr_cost == 0) return;
             const int rows = y - start_row;
-            const std::size_t vertical = rows == 0 ? 0 : down_cost(rows);
+            const std::size_t vertical = rows == 0 ? 0 : costs.down[rows];
             if (cr_cost + vertical >= best) return;
             const int column = cr ? 0 : start_column;
             const HorizontalPlan plan = horizontal(y, column, x, best - cr_cost - vertical);
@@ -516,6 +565,47 @@ std::size_t FrameEncoder::cell_bytes_bound(int /*w*/, int /*h*/) const {
            d.insert_some.max_length() + d.insert_on.size() + d.insert_off.size();
 }
 
+bool MoveCosts::measure(const TerminalDescription& d, int w, int h) {
+    const auto columns = static_cast<std::size_t>(std::max(w, 1));
+    const auto rows = static_cast<std::size_t>(std::max(h, 1));
+    std::unique_ptr<std::size_t[]> block(new (std::nothrow) std::size_t[4 * columns + 2 * rows]);
+    if (block == nullptr) return false;
+    std::size_t* address_rows = block.get();
+    std::size_t* address_columns = address_rows + rows;
+    std::size_t* columns_at = address_columns + columns;
+    std::size_t* rights = columns_at + columns;
+    std::size_t* lefts = rights + columns;
+    std::size_t* downs = lefts + columns;
+    auto cost_of = [](const ParamCapability& capability, int n) {
+        return capability.present() ? capability.length(n) : unreachable;
+    };
+    separable_address = d.move.separable();
+    const std::size_t origin = d.move.length(0, 0);
+    for (std::size_t y = 0; y < rows; ++y) {
+        const int n = static_cast<int>(y);
+        address_rows[y] = d.move.length(n, 0);
+        downs[y] = d.down.empty() ? unreachable : d.down.size() * y;
+        downs[y] = std::min(downs[y], cost_of(d.down_by, n));
+    }
+    for (std::size_t x = 0; x < columns; ++x) {
+        const int n = static_cast<int>(x);
+        address_columns[x] = d.move.length(0, n) - origin;
+        columns_at[x] = cost_of(d.column, n);
+        rights[x] = cost_of(d.right, n);
+        lefts[x] = cost_of(d.left_by, n);
+    }
+    table = std::move(block);
+    address_row = address_rows;
+    address_column = address_columns;
+    column = columns_at;
+    right = rights;
+    left_by = lefts;
+    down = downs;
+    width = w;
+    height = h;
+    return true;
+}
+
 bool OutputBuffer::reserve_more(std::size_t more) {
     if (capacity - size >= more) return true;
     std::size_t grown = std::max<std::size_t>(capacity, 4096);
@@ -537,29 +627,38 @@ int FrameEncoder::encode(CellBuffers& buffers, ScreenModel& model, OutputBuffer&
     // Room checked before each changed cell: the cell, and the ends of the update around it.
     const std::size_t room =
         begin_size + cell_bytes_bound(buffers.width, buffers.height) + end_size;
-    EncodeRun run{*this, *description_, buffers, model, out.data.get() + out.size};
+    if ((costs_.width != buffers.width || costs_.height != buffers.height) &&
+        !costs_.measure(*description_, buffers.width, buffers.height)) {
+        return TB_ERR_MEM;
+    }
+    EncodeRun run{*this, *description_, costs_, buffers, model, out.data.get() + out.size};
     const char* limit = out.data.get() + out.capacity - std::min(room, out.capacity);
     bool begun = false;
     int rc = TB_OK;
+    const Cell* back = buffers.back.data();
+    const Cell* front = buffers.front.data();
     for (int y = 0; y < buffers.height && rc == TB_OK; ++y) {
-        for (int x = 0; x < buffers.width; ++x) {
-            const std::size_t i = buffers.index(x, y);
-            const Cell& front = buffers.front[i];
-            if (same_cell(buffers.back[i], front) && front.ch != unknown_char) continue;
-            if (run.p > limit || out.capacity < room) {
-                out.size = static_cast<std::size_t>(run.p - out.data.get());
-                if (!out.reserve_more(room)) {
-                    rc = TB_ERR_MEM;
-                    break;
+        const std::size_t row = buffers.index(0, y);
+        for (int block = 0; block < buffers.width && rc == TB_OK; block += 8) {
+            const std::size_t first = row + static_cast<std::size_t>(block);
+            for (unsigned changed =
+                     changed_cells(back + first, front + first, std::min(8, buffers.width - block));
+                 changed != 0; changed &= changed - 1) {
+                if (run.p > limit || out.capacity < room) {
+                    out.size = static_cast<std::size_t>(run.p - out.data.get());
+                    if (!out.reserve_more(room)) {
+                        rc = TB_ERR_MEM;
+                        break;
+                    }
+                    run.p = out.data.get() + out.size;
+                    limit = out.data.get() + out.capacity - room;
                 }
-                run.p = out.data.get() + out.size;
-                limit = out.data.get() + out.capacity - room;
+                if (!begun) {
+                    begun = true;
+                    if (synchronized_) run.p = std::copy_n(begin_update, begin_size, run.p);
+                }
+                run.write_cell(block + std::countr_zero(changed), y);
             }
-            if (!begun) {
-                begun = true;
-                if (synchronized_) run.p = std::copy_n(begin_update, begin_size, run.p);
-            }
-            run.write_cell(x, y);
         }
     }
     if (begun && synchronized_) run.p = std::copy_n(end_update, end_size, run.p);

@@ -54,6 +54,28 @@ struct OutputBuffer {
 inline constexpr char begin_update[] = "\x1b[?2026h";
 inline constexpr char end_update[] = "\x1b[?2026l";
 
+// The length of each kind of move on a screen of one size, measured once per size so that
+// planning a move reads a table instead of measuring an expansion. A cost is
+// `unreachable_cost` where the description has no such move.
+struct MoveCosts {
+    int width = -1;
+    int height = -1;
+    bool separable_address = false;        // address(y, x) is address_row[y] + address_column[x]
+    std::unique_ptr<std::size_t[]> table;  // the arrays below, in one block
+    const std::size_t* address_row = nullptr;     // [height]: the address of (0, y)
+    const std::size_t* address_column = nullptr;  // [width]: what column x adds to it
+    const std::size_t* column = nullptr;          // [width]: hpa x
+    const std::size_t* right = nullptr;           // [width]: cuf n
+    const std::size_t* left_by = nullptr;         // [width]: cub n
+    const std::size_t* down = nullptr;            // [height]: the cheaper of cud1 n times and cud n
+
+    // Fills the tables for a w x h screen; false, with the tables of the size before kept,
+    // when memory runs out.
+    [[nodiscard]] bool measure(const TerminalDescription& d, int w, int h);
+};
+
+inline constexpr std::size_t unreachable_cost = SIZE_MAX / 4;
+
 class FrameEncoder {
   public:
     FrameEncoder() = default;
@@ -87,6 +109,9 @@ class FrameEncoder {
     unsigned available_ = 0;  // style_* attributes the terminal can show
     std::size_t style_bound_ = 0;
     std::size_t shortest_jump_ = 0;  // no move along a row but writing cells costs less
+    // The costs at the size of the last frame, measured again when the size changes; an
+    // encoder is used by one thread at a time.
+    mutable MoveCosts costs_;
 };
 
 }  // namespace term_internal

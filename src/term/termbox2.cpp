@@ -50,7 +50,10 @@ int tb_set_cell(int x, int y, std::uint32_t ch, uintattr_t fg, uintattr_t bg) {
     term_internal::CellBuffers& buffers = layer.buffers;
     if (layer.backing == Backing::none) return TB_ERR_NOT_INIT;
     if (x < 0 || y < 0 || x >= buffers.width || y >= buffers.height) return TB_ERR_OUT_OF_BOUNDS;
-    buffers.back[buffers.index(x, y)] = Cell{ch, fg, bg};
+    // The one character no cell may hold is the front buffer's mark of a cell the screen
+    // may not show; it is shown as U+FFFD anyway.
+    buffers.back[buffers.index(x, y)] =
+        Cell{ch == term_internal::unknown_char ? 0xFFFDu : ch, fg, bg};
     return TB_OK;
 }
 
