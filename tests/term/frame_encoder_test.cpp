@@ -57,6 +57,14 @@ class Screen {
             set(static_cast<int>(x), y, static_cast<unsigned char>(text[x]));
     }
 
+    // A new size, blank and the cursor home, as after a resize that was redrawn.
+    void resize(int w, int h) {
+        term_internal::resize_cell_buffers(buffers_, w, h);
+        for (auto* cells : {&buffers_.back, &buffers_.front})
+            std::fill(cells->begin(), cells->end(), Cell{' ', TB_DEFAULT, TB_DEFAULT});
+        model_.cursor = {CursorModel::Kind::known, 0, 0};
+    }
+
     // Makes the screen show the back buffer without encoding, as if presented.
     void settle() { buffers_.front = buffers_.back; }
 
@@ -117,6 +125,17 @@ TEST(FrameEncoder, RewritesAShortGapAndJumpsALongOne) {
     screen.set(9, 1, 'Q');
     // Eight blanks again (8 bytes) lose to "\E[8C" (4) and "\E[10G" (5).
     EXPECT_EQ(screen.present(), update("\n\rP\x1b[8CQ"));
+}
+
+TEST(FrameEncoder, WeighsMovesAtTheSizeOfEachFrame) {
+    Screen screen("xterm-256color", 4, 2);
+    screen.set(3, 1, 'a');
+    EXPECT_EQ(screen.present(), update("\n   a"));
+    screen.resize(120, 3);
+    // A line feed and "\E[111G" (7 bytes) beat "\E[2;111H" (8); "\E[110C" ties with the
+    // column address, which comes first.
+    screen.set(110, 1, 'Z');
+    EXPECT_EQ(screen.present(), update("\n\x1b[111GZ"));
 }
 
 TEST(FrameEncoder, SwitchesStyleOnlyWhereItShows) {
