@@ -3,7 +3,9 @@
 // encodes the difference from the frame before with tmux-256color's terminfo description,
 // the terminal of the side-by-side benchmark. Only the encoding is timed. Counters:
 // "changed_cells" per frame (cells whose character or attributes differ from the frame
-// before), "bytes" per frame, "bytes_per_changed_cell", and "per_changed_cell", the time
+// before), "bytes" per frame, the encoder's own counts per frame ("skipped" unchanged
+// cells, unchanged cells "rewritten" to move over them, "moves" weighed against the
+// absolute address), "bytes_per_changed_cell", and "per_changed_cell", the time
 // of a frame over its changed cells, in seconds. encode_unchanged times a frame that
 // changes nothing: "per_unchanged_cell" is the cost of looking at a cell that needs no
 // byte.
@@ -66,6 +68,10 @@ void encode_frames(benchmark::State& bench, gorv::Style style, gorv::Mode mode) 
 
     double changed = 0;
     double bytes = 0;
+    double skipped = 0;
+    double rewritten = 0;
+    double moves = 0;
+    term_internal::EncodeStats stats;
     for (auto _ : bench) {
         bench.PauseTiming();
         next_frame();
@@ -73,12 +79,18 @@ void encode_frames(benchmark::State& bench, gorv::Style style, gorv::Mode mode) 
             changed += screen.back[i] == screen.front[i] ? 0 : 1;
         out.size = 0;
         bench.ResumeTiming();
-        if (encoder.encode(screen, model, out) != TB_OK) bench.SkipWithError("encode");
+        if (encoder.encode(screen, model, out, &stats) != TB_OK) bench.SkipWithError("encode");
         bytes += static_cast<double>(out.size);
+        skipped += static_cast<double>(stats.skipped);
+        rewritten += static_cast<double>(stats.rewritten);
+        moves += static_cast<double>(stats.moves);
     }
     bench.counters["changed_cells"] =
         benchmark::Counter(changed, benchmark::Counter::kAvgIterations);
     bench.counters["bytes"] = benchmark::Counter(bytes, benchmark::Counter::kAvgIterations);
+    bench.counters["skipped"] = benchmark::Counter(skipped, benchmark::Counter::kAvgIterations);
+    bench.counters["rewritten"] = benchmark::Counter(rewritten, benchmark::Counter::kAvgIterations);
+    bench.counters["moves"] = benchmark::Counter(moves, benchmark::Counter::kAvgIterations);
     bench.counters["bytes_per_changed_cell"] = changed > 0 ? bytes / changed : 0;
     bench.counters["per_changed_cell"] =
         benchmark::Counter(changed, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);

@@ -120,6 +120,7 @@ struct EncodeRun {
     CellBuffers& b;
     ScreenModel& m;
     char* p;
+    EncodeStats stats{};
 
     enum class Horizontal : std::uint8_t {
         none,
@@ -256,6 +257,7 @@ struct EncodeRun {
     }
 
     void rewrite(int y, int from, int to) {
+        stats.rewritten += static_cast<std::size_t>(to - from);
         for (int x = from; x < to; ++x)
             p = put_utf8(p, display_char(b.front[b.index(x, y)].ch));
     }
@@ -354,7 +356,10 @@ struct EncodeRun {
             }
             p = put_utf8(p, shown);
         }
-        if (static_cast<std::size_t>(p - start) < encoder.shortest_jump_) return true;
+        if (static_cast<std::size_t>(p - start) < encoder.shortest_jump_) {
+            stats.rewritten += static_cast<std::size_t>(to - from);
+            return true;
+        }
         p = start;
         return false;
     }
@@ -373,66 +378,80 @@ struct EncodeRun {
         jump_to(x, y);
     }
 
-    // Moves the cursor to (x, y) by the cheapest of: the absolute address; from a known
-    // cursor, down (first back to the first column, or not) and then across; after a
-    // deferred wrap, on into the next row by writing its first cells again.
-    [[gnu::noinline]] void jump_to(int x, int y) {
-        const CursorModel c = m.cursor;
-        enum class Way : std::uint8_t { address, home, across, continuation };
-        Way way = Way::address;
-        std::size_t best = address_cost(y, x);
-        bool line_start = false;
-        int rows_down = 0;
-        int from_column = 0;
-        HorizontalPlan across;
-
-        if (x == 0 && y == 0 && !d.home.empty() && d.home.size() < best) {
-            best = d.home.size();
-            way = Way::home;
-        }
-        auto try_across = [&](bool cr, int start_row, int start_column) {
-            const std::size_t cr_cost = cr ? d.line_start.size() : 0;
-            if (cr && cr_cost == 0) return;
-            const int rows = y - start_row;
-            const std::size_t vertical = rows == 0 ? 0 : costs.down[rows];
-            if (cr_cost + vertical >= best) return;
-            const int column = cr ? 0 : start_column;
-            const HorizontalPlan plan = horizontal(y, column, x, best - cr_cost - vertical);
-            if (plan.cost == unreachable || cr_cost + vertical + plan.cost >= best) return;
-            best = cr_cost + vertical + plan.cost;
-            way = Way::across;
-            line_start = cr;
-            rows_down = rows;
-            from_column = column;
-            across = plan;
+    // A way to the cell a move goes to, and what it costs.
+    struct MovePlan {
+        enum class Way : std::uint8_t {
+            address,       // the absolute address
+            home,          // home, to the top left cell
+            across,        // from the cursor: carriage return or not, down, then along
+            continuation,  // after a deferred wrap: the first cells of the next row again
         };
+        Way way = Way::address;
+        std::size_t cost = unreachable;
+        bool line_start = false;  // across: first back to the first column
+        int rows_down = 0;        // across: then down so many rows
+        int from_column = 0;      // across: then along the row from this column
+        HorizontalPlan along;
+
+        // A plan of one step, for every way but across.
+        static MovePlan one_step(Way way, std::size_t cost) {
+            MovePlan plan;
+            plan.way = way;
+            plan.cost = cost;
+            return plan;
+        }
+    };
+
+    // The way across to (x, y) from (start_column, start_row), first back to the first
+    // column when `line_start`, in place of `best` when it costs less.
+    void consider_across(MovePlan& best, bool line_start, int start_row, int start_column, int x,
+                         int y) {
+        const std::size_t cr = line_start ? d.line_start.size() : 0;
+        if (line_start && cr == 0) return;
+        const int rows = y - start_row;
+        const std::size_t vertical = rows == 0 ? 0 : costs.down[rows];
+        if (cr + vertical >= best.cost) return;
+        const int column = line_start ? 0 : start_column;
+        const HorizontalPlan along = horizontal(y, column, x, best.cost - cr - vertical);
+        if (along.cost == unreachable || cr + vertical + along.cost >= best.cost) return;
+        best = {MovePlan::Way::across, cr + vertical + along.cost, line_start, rows, column, along};
+    }
+
+    // The cheapest way to (x, y) of: the absolute address; from a known cursor, down
+    // (first back to the first column, or not) and then across; after a deferred wrap, on
+    // into the next row by writing its first cells again.
+    MovePlan plan_move(int x, int y) {
+        const CursorModel c = m.cursor;
+        MovePlan best = MovePlan::one_step(MovePlan::Way::address, address_cost(y, x));
+        if (x == 0 && y == 0 && !d.home.empty() && d.home.size() < best.cost)
+            best = MovePlan::one_step(MovePlan::Way::home, d.home.size());
         if (c.kind == CursorModel::Kind::known && y >= c.y) {
-            try_across(false, c.y, c.x);
-            if (y > c.y) try_across(true, c.y, c.x);
+            consider_across(best, false, c.y, c.x, x, y);
+            if (y > c.y) consider_across(best, true, c.y, c.x, x, y);
         } else if (c.kind == CursorModel::Kind::wrap_pending && y >= c.y) {
             if (y == c.y + 1) {
-                const std::size_t cost = rewrite_cost(y, 0, x, best);
-                if (cost < best) {
-                    best = cost;
-                    way = Way::continuation;
-                }
+                const std::size_t cost = rewrite_cost(y, 0, x, best.cost);
+                if (cost < best.cost) best = MovePlan::one_step(MovePlan::Way::continuation, cost);
             }
-            try_across(true, c.y, 0);
+            consider_across(best, true, c.y, 0, x, y);
         }
+        return best;
+    }
 
-        switch (way) {
-            case Way::address:
+    void put_move(const MovePlan& plan, int x, int y) {
+        switch (plan.way) {
+            case MovePlan::Way::address:
                 p = d.move.write(p, y, x);
                 break;
-            case Way::home:
+            case MovePlan::Way::home:
                 p = put(p, d.home);
                 break;
-            case Way::across:
-                if (line_start) p = put(p, d.line_start);
-                if (rows_down > 0) put_down(rows_down);
-                put_horizontal(y, from_column, x, across.how);
+            case MovePlan::Way::across:
+                if (plan.line_start) p = put(p, d.line_start);
+                if (plan.rows_down > 0) put_down(plan.rows_down);
+                put_horizontal(y, plan.from_column, x, plan.along.how);
                 break;
-            case Way::continuation:
+            case MovePlan::Way::continuation:
                 // The first character written wraps to the start of row y; with none to
                 // write again, the cell's own character does.
                 if (x == 0) return;
@@ -440,6 +459,12 @@ struct EncodeRun {
                 break;
         }
         m.cursor = {CursorModel::Kind::known, x, y};
+    }
+
+    // Out of line: most cells need no more than move_to's first steps.
+    [[gnu::noinline]] void jump_to(int x, int y) {
+        ++stats.moves;
+        put_move(plan_move(x, y), x, y);
     }
 
     // The cursor after a character written at (x, y).
@@ -470,6 +495,7 @@ struct EncodeRun {
     }
 
     void write_cell(int x, int y) {
+        ++stats.written;
         const std::size_t i = b.index(x, y);
         const Cell cell = b.back[i];
         b.front[i] = cell;
@@ -620,7 +646,8 @@ bool OutputBuffer::reserve_more(std::size_t more) {
     return true;
 }
 
-int FrameEncoder::encode(CellBuffers& buffers, ScreenModel& model, OutputBuffer& out) const {
+int FrameEncoder::encode(CellBuffers& buffers, ScreenModel& model, OutputBuffer& out,
+                         EncodeStats* stats) const {
     if (description_ == nullptr) return TB_ERR;
     constexpr std::size_t begin_size = sizeof begin_update - 1;
     constexpr std::size_t end_size = sizeof end_update - 1;
@@ -663,6 +690,10 @@ int FrameEncoder::encode(CellBuffers& buffers, ScreenModel& model, OutputBuffer&
     }
     if (begun && synchronized_) run.p = std::copy_n(end_update, end_size, run.p);
     out.size = static_cast<std::size_t>(run.p - out.data.get());
+    if (stats != nullptr) {
+        *stats = run.stats;
+        stats->skipped = buffers.back.size() - run.stats.written;
+    }
     return rc;
 }
 

@@ -76,6 +76,15 @@ struct MoveCosts {
 
 inline constexpr std::size_t unreachable_cost = SIZE_MAX / 4;
 
+// What one encode did, for the benchmarks.
+struct EncodeStats {
+    std::size_t written = 0;    // changed cells written
+    std::size_t skipped = 0;    // cells passed over unchanged (the rest)
+    std::size_t rewritten = 0;  // unchanged cells written again to move over them
+    std::size_t moves = 0;      // moves weighed against the absolute address: all but
+                                // those that write a short gap again
+};
+
 class FrameEncoder {
   public:
     FrameEncoder() = default;
@@ -97,8 +106,10 @@ class FrameEncoder {
     // synchronized terminal between begin_update and end_update. Nothing is appended when
     // nothing changed. Out grows as the frame needs; when memory runs out the frame ends
     // early, whole (the update ended, front equal to back for every cell written), and the
-    // result is TB_ERR_MEM: the cells left out differ, so a later frame draws them.
-    int encode(CellBuffers& buffers, ScreenModel& model, OutputBuffer& out) const;
+    // result is TB_ERR_MEM: the cells left out differ, so a later frame draws them. With
+    // `stats`, what the frame took is counted there.
+    int encode(CellBuffers& buffers, ScreenModel& model, OutputBuffer& out,
+               EncodeStats* stats = nullptr) const;
 
   private:
     friend struct EncodeRun;
